@@ -37,7 +37,8 @@ enum class IoResult {
 
 // One open top-level collection.
 // Thread: one thread reads and one thread writes at a time; abort() and the
-// const accessors may be called from any thread.
+// const accessors may be called from any thread. A negative time limit counts
+// as 0 (poll once).
 class HidConnection {
  public:
   virtual ~HidConnection() = default;
@@ -54,7 +55,9 @@ class HidConnection {
   // Writes one output report (report id first).
   virtual IoResult write(std::span<const uint8_t> report, int timeoutMs,
                          std::size_t& transferred) = 0;
-  // Makes a waiting read or write return IoResult::aborted promptly.
+  // Finishes the connection from any thread: a waiting read or write returns
+  // IoResult::aborted promptly, and so does every later one. The owner calls
+  // it when closing while another thread may still wait in a call.
   virtual void abort() = 0;
 };
 

@@ -15,6 +15,7 @@ ReadStatus SimBus::Endpoint::read(std::span<uint8_t> buffer, std::chrono::millis
   aborted_ = false;
   for (;;) {
     if (gone_) return ReadStatus::gone;
+    if (closed_) return ReadStatus::aborted;
     if (aborted_) {
       aborted_ = false;
       return ReadStatus::aborted;
@@ -38,6 +39,14 @@ void SimBus::Endpoint::abort() {
   {
     std::lock_guard lock(mutex_);
     aborted_ = true;
+  }
+  cv_.notify_all();
+}
+
+void SimBus::Endpoint::close() {
+  {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
   }
   cv_.notify_all();
 }

@@ -13,7 +13,6 @@
 #include <span>
 #include <vector>
 
-
 namespace varnacle::sim {
 
 struct Identity {
@@ -48,6 +47,9 @@ class SimBus {
                     std::size_t& transferred);
     // Makes a waiting read return `aborted`; a later read waits again.
     void abort();
+    // Makes a waiting read and every later one return `aborted` at once: the
+    // host closed this connection.
+    void close();
     bool isGone() const;
 
    private:
@@ -63,6 +65,7 @@ class SimBus {
     std::vector<Pending> queue_;  // ordered by readyAt
     bool gone_ = false;
     bool aborted_ = false;
+    bool closed_ = false;
   };
 
   // The process-wide bus of the simulated backend.

@@ -85,5 +85,15 @@ TEST_F(SimBusTest, AbortEndsOneWaitOnly) {
   EXPECT_EQ(e->read(buf, 1s, n), ReadStatus::ok);
 }
 
+TEST_F(SimBusTest, CloseEndsTheWaitingReadAndEveryLaterOne) {
+  auto e = bus.connect(device, {4});
+  e->close();  // before anyone waits: must not be lost
+  bus.deliver(*device, {4, 7});
+  uint8_t buf[8];
+  std::size_t n = 0;
+  EXPECT_EQ(e->read(buf, 10s, n), ReadStatus::aborted);
+  EXPECT_EQ(e->read(buf, 10s, n), ReadStatus::aborted);
+}
+
 }  // namespace
 }  // namespace varnacle::sim

@@ -1,0 +1,289 @@
+#include "device/hid_device.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "device/hid_path.h"
+
+namespace varnacle::device {
+
+namespace {
+
+constexpr std::size_t kInitialPathCapacity = 8;
+
+// Reads `size` bits (at most 32) starting at bit `position` of `report`,
+// least significant bit first; nothing when the bits lie outside the report.
+std::optional<uint32_t> readBits(std::span<const uint8_t> report, uint64_t position,
+                                 uint32_t size) {
+  if (size == 0 || size > 32) return std::nullopt;
+  if (position + size > uint64_t(report.size()) * 8) return std::nullopt;
+  uint32_t value = 0;
+  for (uint32_t i = 0; i < size; ++i) {
+    const uint64_t bit = position + i;
+    if (report[bit / 8] & (1u << (bit % 8))) value |= 1u << i;
+  }
+  return value;
+}
+
+int64_t signExtend(uint32_t value, uint32_t size) {
+  if (size == 0 || size >= 32) return int32_t(value);
+  const uint32_t sign = 1u << (size - 1);
+  return int64_t(value ^ sign) - int64_t(sign);
+}
+
+// Byte 0 of a report buffer holds the report id; fields start at byte 1.
+constexpr uint64_t kFieldBase = 8;
+
+// The pressed usages of one button capability, in field order.
+DecodeStatus pressedUsages(const ButtonCap& cap, std::span<const uint8_t> report,
+                           std::vector<uint16_t>& out) {
+  if (cap.isArray) {
+    for (uint32_t e = 0; e < cap.count; ++e) {
+      const auto raw =
+          readBits(report, kFieldBase + cap.bitOffset + uint64_t(e) * cap.bitSize, cap.bitSize);
+      if (!raw)
+        return cap.bitSize > 32 ? DecodeStatus::valueTooLarge : DecodeStatus::invalidReportLength;
+      const int64_t index = cap.logicalMin < 0 ? signExtend(*raw, cap.bitSize) : int64_t(*raw);
+      const int64_t span = int64_t(cap.usageMax) - cap.usageMin;
+      if (index < cap.logicalMin || index > cap.logicalMax) continue;
+      if (index < cap.arrayIndexMin || index > cap.arrayIndexMin + span) continue;
+      const auto usage = uint16_t(cap.usageMin + (index - cap.arrayIndexMin));
+      if (usage != 0) out.push_back(usage);
+    }
+    return DecodeStatus::success;
+  }
+  for (uint32_t bit = 0; bit < cap.count; ++bit) {
+    const auto set = readBits(report, kFieldBase + cap.bitOffset + bit, 1);
+    if (!set) return DecodeStatus::invalidReportLength;
+    if (*set) out.push_back(uint16_t(std::min<uint32_t>(cap.usageMin + bit, cap.usageMax)));
+  }
+  return DecodeStatus::success;
+}
+
+// The value scaled from the logical to the physical range.
+DecodeStatus scaledValue(const ValueCap& cap, uint32_t raw, int32_t& scaled) {
+  int64_t physicalMin = cap.physicalMin;
+  int64_t physicalMax = cap.physicalMax;
+  if (physicalMin == 0 && physicalMax == 0) {
+    physicalMin = cap.logicalMin;
+    physicalMax = cap.logicalMax;
+  }
+  if (cap.logicalMin >= cap.logicalMax || physicalMin >= physicalMax)
+    return DecodeStatus::badLogicalPhysical;
+  const int64_t value = cap.isSigned() ? signExtend(raw, cap.bitSize) : int64_t(raw);
+  if (value < cap.logicalMin || value > cap.logicalMax) return DecodeStatus::valueOutOfRange;
+  // Each factor is below 2^33, so the product fits comfortably.
+  const int64_t result = physicalMin + (value - cap.logicalMin) * (physicalMax - physicalMin) /
+                                           (cap.logicalMax - cap.logicalMin);
+  scaled = int32_t(std::clamp<int64_t>(result, std::numeric_limits<int32_t>::min(),
+                                       std::numeric_limits<int32_t>::max()));
+  return DecodeStatus::success;
+}
+
+}  // namespace
+
+HidDevice::HidDevice(HidBackend& backend) : backend_(backend) {}
+
+HidDevice::~HidDevice() {
+  close();
+}
+
+bool HidDevice::enumerate() {
+  pathList.clear();
+  pathList.reserve(kInitialPathCapacity);
+  pathCursor = 0;
+  if (!backend_.enumerate(pathList)) {
+    freePathList();
+    return false;
+  }
+  return true;
+}
+
+void HidDevice::freePathList() {
+  pathList.clear();
+  pathList.shrink_to_fit();
+  pathCursor = 0;
+}
+
+std::shared_ptr<HidDevice::Link> HidDevice::currentLink() const {
+  std::lock_guard lock(linkMutex_);
+  return link_;
+}
+
+bool HidDevice::isOpen() const {
+  return currentLink() != nullptr;
+}
+
+bool HidDevice::isReading() const {
+  return reading_.load();
+}
+
+bool HidDevice::isWriting() const {
+  return writing_.load();
+}
+
+void HidDevice::close() {
+  std::shared_ptr<Link> old;
+  {
+    std::lock_guard lock(linkMutex_);
+    old.swap(link_);
+  }
+  // A reader or writer that still holds the link returns at once; the link
+  // itself goes when the last of them lets go.
+  if (old) old->connection->abort();
+  releaseCapabilities();
+}
+
+void HidDevice::releaseCapabilities() {
+  attributes_ = {};
+  capabilities_ = {};
+  collection_.reset();
+  for (auto& list : descriptors_) list.clear();
+  inputCapIndex_.clear();
+  interfaceNumber_ = 0;
+  collectionNumber_ = 0;
+}
+
+bool HidDevice::open() {
+  close();
+  auto connection = backend_.open(devicePath, options);
+  if (!connection) return false;
+  auto parsed = parseReportDescriptor(connection->reportDescriptor());
+  const int number = connection->collectionNumber();
+  if (!parsed.descriptor || number < 1 ||
+      std::size_t(number) > parsed.descriptor->collections.size())
+    return false;
+
+  collection_ = std::move(parsed.descriptor->collections[std::size_t(number) - 1]);
+  attributes_ = connection->attributes();
+  capabilities_.usage = collection_->usage;
+  capabilities_.usagePage = collection_->usagePage;
+  capabilities_.inputReportLength = collection_->inputReportLength;
+  capabilities_.outputReportLength = collection_->outputReportLength;
+  capabilities_.featureReportLength = collection_->featureReportLength;
+  buildDescriptors();
+  interfaceNumber_ = hexAfter(devicePath, "&mi_");
+  collectionNumber_ = hexAfter(devicePath, "&col");
+
+  auto link = std::make_shared<Link>();
+  link->connection = std::move(connection);
+  link->inputLength = capabilities_.inputReportLength;
+  link->outputLength = capabilities_.outputReportLength;
+  std::lock_guard lock(linkMutex_);
+  link_ = std::move(link);
+  return true;
+}
+
+void HidDevice::buildDescriptors() {
+  const auto& top = *collection_;
+  // How many usages of a page one input report can carry at most.
+  const auto capacity = [&](uint16_t page) {
+    std::size_t n = 0;
+    for (const auto& cap : top.buttonCaps)
+      if (cap.kind == ReportKind::input && cap.usagePage == page) n += cap.count;
+    return n;
+  };
+  uint16_t* buttonCounts[] = {&capabilities_.numberInputButtonCaps,
+                              &capabilities_.numberOutputButtonCaps,
+                              &capabilities_.numberFeatureButtonCaps};
+  uint16_t* valueCounts[] = {&capabilities_.numberInputValueCaps,
+                             &capabilities_.numberOutputValueCaps,
+                             &capabilities_.numberFeatureValueCaps};
+  for (std::size_t i = 0; i < top.buttonCaps.size(); ++i) {
+    const auto& cap = top.buttonCaps[i];
+    const auto k = std::size_t(cap.kind);
+    ++*buttonCounts[k];
+    ReportDataDescriptor d;
+    d.isButton = true;
+    d.usagePage = cap.usagePage;
+    d.reportId = cap.reportId;
+    d.usageMin = cap.usageMin;
+    d.usageMax = cap.usageMax;
+    if (cap.kind == ReportKind::input) {
+      d.usageList.assign(capacity(cap.usagePage), 0);
+      inputCapIndex_.push_back(i);
+    }
+    descriptors_[k].push_back(std::move(d));
+  }
+  for (std::size_t i = 0; i < top.valueCaps.size(); ++i) {
+    const auto& cap = top.valueCaps[i];
+    const auto k = std::size_t(cap.kind);
+    ++*valueCounts[k];
+    ReportDataDescriptor d;
+    d.usagePage = cap.usagePage;
+    d.reportId = cap.reportId;
+    d.usage = cap.usage;
+    if (cap.kind == ReportKind::input) inputCapIndex_.push_back(i);
+    descriptors_[k].push_back(std::move(d));
+  }
+}
+
+bool HidDevice::readReport(std::span<uint8_t> buffer, int timeoutMs, std::size_t& transferred) {
+  transferred = 0;
+  const auto link = currentLink();
+  if (!link || buffer.size() < link->inputLength) return false;
+  reading_ = true;
+  const IoResult result = link->connection->read(buffer, std::max(timeoutMs, 0), transferred);
+  reading_ = false;
+  if (result != IoResult::ok) transferred = 0;
+  return result == IoResult::ok;
+}
+
+bool HidDevice::writeReport(std::span<const uint8_t> report, std::size_t& transferred) {
+  transferred = 0;
+  const auto link = currentLink();
+  if (!link || report.size() != link->outputLength) return false;
+  writing_ = true;
+  const IoResult result = link->connection->write(report, kWriteTimeoutMs, transferred);
+  writing_ = false;
+  if (result != IoResult::ok) transferred = 0;
+  return result == IoResult::ok;
+}
+
+bool HidDevice::probe() const {
+  return backend_.probe(devicePath);
+}
+
+bool HidDevice::decodeInputReport(std::span<const uint8_t> report) {
+  if (!collection_ || report.empty()) return false;
+  const auto& top = *collection_;
+  auto& list = descriptors_[std::size_t(ReportKind::input)];
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    auto& d = list[i];
+    if (d.reportId != report[0]) continue;
+    d.isDataSet = true;
+    if (d.isButton) {
+      // Every pressed usage of the page in this report, then those in range.
+      std::vector<uint16_t> pressed;
+      d.status = DecodeStatus::success;
+      for (const auto& cap : top.buttonCaps) {
+        if (cap.kind != ReportKind::input || cap.reportId != d.reportId ||
+            cap.usagePage != d.usagePage)
+          continue;
+        d.status = pressedUsages(cap, report, pressed);
+        if (d.status != DecodeStatus::success) break;
+      }
+      std::fill(d.usageList.begin(), d.usageList.end(), uint16_t(0));
+      if (d.status != DecodeStatus::success) continue;
+      std::size_t n = 0;
+      for (const uint16_t usage : pressed)
+        if (usage >= d.usageMin && usage <= d.usageMax && n < d.usageList.size())
+          d.usageList[n++] = usage;
+      continue;
+    }
+    const auto& cap = top.valueCaps[inputCapIndex_[i]];
+    const auto raw = readBits(report, kFieldBase + cap.bitOffset, cap.bitSize);
+    if (!raw) {
+      d.status = cap.bitSize > 32 ? DecodeStatus::valueTooLarge : DecodeStatus::invalidReportLength;
+      return false;
+    }
+    d.rawValue = *raw;
+    d.scaledValue = 0;
+    d.status = scaledValue(cap, *raw, d.scaledValue);
+  }
+  return std::none_of(list.begin(), list.end(), [&](const ReportDataDescriptor& d) {
+    return d.reportId == report[0] && d.isButton && d.status != DecodeStatus::success;
+  });
+}
+
+}  // namespace varnacle::device

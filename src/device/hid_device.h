@@ -1,0 +1,164 @@
+#pragma once
+// HidDevice: one opened HID collection, the lowest layer between the program
+// and its devices. It lists the HID collections of the machine, opens one by
+// its path, keeps its identity and report capabilities, moves single reports
+// in and out with a time limit, and decodes input reports for the listeners.
+// It knows nothing of the devices' protocol.
+//
+// Ownership and threads:
+// - The backend is borrowed and must outlive the device.
+// - enumerate(), the path list, open(), close(), probe(), the accessors and
+//   decodeInputReport() belong to the owning thread (the session's lock or
+//   the listener thread).
+// - readReport() is called by one thread at a time and writeReport() by one
+//   thread at a time; they may run on threads other than the owner's.
+// - open(), close() and the destructor may run while another thread waits in
+//   readReport() or writeReport(): the waiting call returns false promptly.
+//   The waiter keeps its own reference to the connection for the duration of
+//   the call, so closing never destroys the connection under it.
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "device/hid_backend.h"
+#include "device/report_descriptor.h"
+
+namespace varnacle::device {
+
+struct HidCapabilities {
+  uint16_t usage = 0;
+  uint16_t usagePage = 0;
+  uint16_t inputReportLength = 0;
+  uint16_t outputReportLength = 0;
+  uint16_t featureReportLength = 0;
+  uint16_t numberInputButtonCaps = 0;
+  uint16_t numberInputValueCaps = 0;
+  uint16_t numberOutputButtonCaps = 0;
+  uint16_t numberOutputValueCaps = 0;
+  uint16_t numberFeatureButtonCaps = 0;
+  uint16_t numberFeatureValueCaps = 0;
+};
+
+// Outcome of the last decode of one report-data descriptor.
+enum class DecodeStatus : uint32_t {
+  success,
+  invalidReportLength,  // the report is shorter than the descriptor's field
+  valueTooLarge,        // a value field wider than 32 bits
+  valueOutOfRange,      // the raw value lies outside the logical range (no scaled value)
+  badLogicalPhysical,   // the logical or physical range is empty (no scaled value)
+};
+
+// One entry per button capability and per value usage of a report kind; the
+// listener threads read decoded input through it.
+struct ReportDataDescriptor {
+  bool isButton = false;
+  uint16_t usagePage = 0;
+  DecodeStatus status = DecodeStatus::success;
+  uint32_t reportId = 0;
+  bool isDataSet = false;
+  // Buttons: the range and the pressed usages of the last decode, in order,
+  // ended by 0 when fewer than the capacity (usageList.size()).
+  uint16_t usageMin = 0;
+  uint16_t usageMax = 0;
+  std::vector<uint16_t> usageList;
+  // Values.
+  uint16_t usage = 0;
+  uint32_t rawValue = 0;
+  int32_t scaledValue = 0;
+};
+
+class HidDevice {
+ public:
+  explicit HidDevice(HidBackend& backend);
+  ~HidDevice();
+  HidDevice(const HidDevice&) = delete;
+  HidDevice& operator=(const HidDevice&) = delete;
+
+  // Fills pathList with every HID collection present (room for 8 at first,
+  // growing as needed) and resets the cursor. False, with the list empty,
+  // when the collections cannot be listed at all.
+  bool enumerate();
+  std::vector<std::string> pathList;
+  std::size_t pathCursor = 0;
+  void freePathList();
+
+  // Set by the caller before open().
+  OpenOptions options;
+  std::string devicePath;
+
+  // Aborts a waiting read or write, closes, then opens devicePath and reads
+  // its identity and capabilities. False, with nothing open, on any failure.
+  bool open();
+  // Aborts a waiting read or write, releases the capability data and closes.
+  void close();
+  bool isOpen() const;
+
+  // Reads one input report (report id in byte 0) into `buffer`, which must
+  // hold the collection's input report length. False on timeout, abort,
+  // removal or any failure. A negative time limit counts as 0.
+  bool readReport(std::span<uint8_t> buffer, int timeoutMs, std::size_t& transferred);
+  // Writes one output report of exactly the collection's output report length,
+  // report id first, within kWriteTimeoutMs.
+  bool writeReport(std::span<const uint8_t> report, std::size_t& transferred);
+  static constexpr int kWriteTimeoutMs = 1000;
+
+  // The presence probe on devicePath: true while the collection is present.
+  bool probe() const;
+
+  bool isReading() const;
+  bool isWriting() const;
+
+  const HidAttributes& attributes() const { return attributes_; }
+  const HidCapabilities& capabilities() const { return capabilities_; }
+  // The hexadecimal numbers after "&mi_" and "&col" in devicePath (searched
+  // without regard to case), 0 when the path has none. Set by open().
+  int interfaceNumber() const { return interfaceNumber_; }
+  int collectionNumber() const { return collectionNumber_; }
+
+  std::vector<ReportDataDescriptor>& inputDescriptors() { return descriptors_[0]; }
+  std::vector<ReportDataDescriptor>& descriptors(ReportKind kind) {
+    return descriptors_[std::size_t(kind)];
+  }
+
+  // Decodes `report` (report id in byte 0) into every input descriptor of that
+  // report id and sets their data-set flags. True when every one of them was
+  // decoded; decoding stops at the first value that cannot be read.
+  bool decodeInputReport(std::span<const uint8_t> report);
+
+ private:
+  // The open connection with the lengths its reads and writes must have.
+  // Readers and writers hold a reference while they wait.
+  struct Link {
+    std::unique_ptr<HidConnection> connection;
+    std::size_t inputLength = 0;
+    std::size_t outputLength = 0;
+  };
+
+  std::shared_ptr<Link> currentLink() const;
+  void releaseCapabilities();
+  void buildDescriptors();
+
+  HidBackend& backend_;
+  mutable std::mutex linkMutex_;
+  std::shared_ptr<Link> link_;
+  std::atomic<bool> reading_{false};
+  std::atomic<bool> writing_{false};
+
+  HidAttributes attributes_;
+  HidCapabilities capabilities_;
+  std::optional<TopLevelCollection> collection_;
+  std::vector<ReportDataDescriptor> descriptors_[kReportKindCount];
+  // For each input descriptor: the index of its button or value capability.
+  std::vector<std::size_t> inputCapIndex_;
+  int interfaceNumber_ = 0;
+  int collectionNumber_ = 0;
+};
+
+}  // namespace varnacle::device

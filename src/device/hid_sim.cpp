@@ -1,0 +1,161 @@
+#include "device/hid_sim.h"
+
+#include <algorithm>
+#include <charconv>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "device/hid_path.h"
+#include "device/report_descriptor.h"
+
+namespace varnacle::device {
+
+namespace {
+
+constexpr std::string_view kNodePrefix = "sim/";
+
+class SimConnection : public HidConnection {
+ public:
+  SimConnection(sim::SimBus& bus, std::shared_ptr<sim::VirtualInterface> device,
+                std::shared_ptr<sim::SimBus::Endpoint> endpoint, std::vector<uint8_t> descriptor,
+                int collection, std::vector<uint8_t> reportIds)
+      : bus_(bus),
+        device_(std::move(device)),
+        endpoint_(std::move(endpoint)),
+        descriptor_(std::move(descriptor)),
+        collection_(collection),
+        reportIds_(std::move(reportIds)) {}
+
+  ~SimConnection() override { bus_.disconnect(endpoint_); }
+
+  HidAttributes attributes() const override {
+    const auto id = device_->identity();
+    return {id.vendorId, id.productId, id.versionNumber};
+  }
+  std::span<const uint8_t> reportDescriptor() const override { return descriptor_; }
+  int collectionNumber() const override { return collection_; }
+
+  IoResult read(std::span<uint8_t> buffer, int timeoutMs, std::size_t& transferred) override {
+    switch (
+        endpoint_->read(buffer, std::chrono::milliseconds(std::max(timeoutMs, 0)), transferred)) {
+      case sim::ReadStatus::ok:
+        return IoResult::ok;
+      case sim::ReadStatus::timeout:
+        return IoResult::timeout;
+      case sim::ReadStatus::aborted:
+        return IoResult::aborted;
+      case sim::ReadStatus::gone:
+        return IoResult::gone;
+    }
+    return IoResult::failed;
+  }
+
+  IoResult write(std::span<const uint8_t> report, int, std::size_t& transferred) override {
+    transferred = 0;
+    if (aborted_) return IoResult::aborted;
+    if (!bus_.isPlugged(*device_)) return IoResult::gone;
+    if (report.empty() ||
+        std::find(reportIds_.begin(), reportIds_.end(), report[0]) == reportIds_.end())
+      return IoResult::failed;
+    if (!device_->onOutputReport(report)) return IoResult::failed;
+    transferred = report.size();
+    return IoResult::ok;
+  }
+
+  void abort() override {
+    aborted_ = true;
+    endpoint_->close();
+  }
+
+ private:
+  sim::SimBus& bus_;
+  std::shared_ptr<sim::VirtualInterface> device_;
+  std::shared_ptr<sim::SimBus::Endpoint> endpoint_;
+  std::vector<uint8_t> descriptor_;
+  int collection_;
+  std::vector<uint8_t> reportIds_;
+  std::atomic<bool> aborted_{false};
+};
+
+class SimBackend : public HidBackend {
+ public:
+  explicit SimBackend(sim::SimBus& bus) : bus_(bus) {}
+
+  bool enumerate(std::vector<std::string>& paths) override {
+    for (const auto& device : bus_.plugged()) {
+      const auto parsed = parseReportDescriptor(device->reportDescriptor());
+      if (!parsed.descriptor) continue;  // a device the host could not use: not listed
+      const auto id = device->identity();
+      const std::string node = std::string(kNodePrefix) + std::to_string(numberOf(device));
+      const auto count = parsed.descriptor->collections.size();
+      for (std::size_t c = 1; c <= count; ++c)
+        paths.push_back(
+            collectionPath(node, id.vendorId, id.productId, id.interfaceNumber, int(c), count));
+    }
+    return true;
+  }
+
+  std::unique_ptr<HidConnection> open(const std::string& path, const OpenOptions&) override {
+    const auto parts = splitCollectionPath(path);
+    if (!parts) return nullptr;
+    auto device = deviceAt(parts->node);
+    if (!device) return nullptr;
+    auto descriptor = device->reportDescriptor();
+    const auto parsed = parseReportDescriptor(descriptor);
+    if (!parsed.descriptor ||
+        std::size_t(parts->collection) > parsed.descriptor->collections.size())
+      return nullptr;
+    auto ids = parsed.descriptor->collections[std::size_t(parts->collection) - 1].reportIds;
+    auto endpoint = bus_.connect(device, ids);
+    if (!endpoint) return nullptr;
+    return std::make_unique<SimConnection>(bus_, std::move(device), std::move(endpoint),
+                                           std::move(descriptor), parts->collection,
+                                           std::move(ids));
+  }
+
+  bool probe(const std::string& path) override {
+    const auto parts = splitCollectionPath(path);
+    return parts && deviceAt(parts->node) != nullptr;
+  }
+
+ private:
+  // The number of a device, given on first sight.
+  int numberOf(const std::shared_ptr<sim::VirtualInterface>& device) {
+    std::lock_guard lock(mutex_);
+    for (std::size_t i = 0; i < known_.size(); ++i)
+      if (known_[i].lock() == device) return int(i);
+    known_.push_back(device);
+    return int(known_.size() - 1);
+  }
+
+  // The plugged device a node names, or null.
+  std::shared_ptr<sim::VirtualInterface> deviceAt(const std::string& node) {
+    if (!node.starts_with(kNodePrefix)) return nullptr;
+    const std::string_view digits = std::string_view(node).substr(kNodePrefix.size());
+    std::size_t index = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+    if (ec != std::errc() || end != digits.data() + digits.size()) return nullptr;
+    std::shared_ptr<sim::VirtualInterface> device;
+    {
+      std::lock_guard lock(mutex_);
+      if (index >= known_.size()) return nullptr;
+      device = known_[index].lock();
+    }
+    if (!device || !bus_.isPlugged(*device)) return nullptr;
+    return device;
+  }
+
+  sim::SimBus& bus_;
+  std::mutex mutex_;
+  std::vector<std::weak_ptr<sim::VirtualInterface>> known_;
+};
+
+}  // namespace
+
+std::unique_ptr<HidBackend> makeSimulatedBackend(sim::SimBus& bus) {
+  return std::make_unique<SimBackend>(bus);
+}
+
+}  // namespace varnacle::device

@@ -1,0 +1,294 @@
+#include "device/hid_device.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "device/hid_path.h"
+#include "device/hid_sim.h"
+#include "sim/sim_bus.h"
+
+namespace varnacle::device {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// A vendor collection (report id 4, 63 data bytes each way) and a
+// consumer-control collection (report id 3, one 16-bit usage index).
+const std::vector<uint8_t> kTwoCollections = {
+    0x06, 0x1C, 0xFF, 0x09, 0x92, 0xA1, 0x01, 0x85, 0x04, 0x15, 0x00, 0x26, 0xFF,
+    0x00, 0x75, 0x08, 0x95, 0x3F, 0x09, 0x01, 0x81, 0x02, 0x09, 0x01, 0x91, 0x02,
+    0xC0, 0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x03, 0x15, 0x00, 0x26, 0xFF,
+    0x0F, 0x19, 0x00, 0x2A, 0xFF, 0x0F, 0x75, 0x10, 0x95, 0x01, 0x81, 0x00, 0xC0,
+};
+
+// Echoes every vendor report back; refuses writes while `refuse` is set.
+class EchoMouse : public sim::VirtualInterface {
+ public:
+  explicit EchoMouse(sim::SimBus& bus, uint16_t productId = 0x662E)
+      : bus_(bus), productId_(productId) {}
+  sim::Identity identity() const override { return {0x0C45, productId_, 0x0105, 1}; }
+  std::vector<uint8_t> reportDescriptor() const override { return kTwoCollections; }
+  bool onOutputReport(std::span<const uint8_t> report) override {
+    if (refuse) return false;
+    bus_.deliver(*this, {report.begin(), report.end()});
+    return true;
+  }
+  std::atomic<bool> refuse{false};
+
+ private:
+  sim::SimBus& bus_;
+  uint16_t productId_;
+};
+
+struct HidDeviceTest : ::testing::Test {
+  sim::SimBus bus;
+  std::shared_ptr<EchoMouse> mouse = std::make_shared<EchoMouse>(bus);
+  std::unique_ptr<HidBackend> backend = makeSimulatedBackend(bus);
+  HidDevice device{*backend};
+
+  void SetUp() override { bus.plug(mouse); }
+
+  // Opens the n-th listed collection (1-based) for reading and writing.
+  bool openCollection(HidDevice& d, int n) {
+    if (!d.enumerate() || d.pathList.size() < std::size_t(n)) return false;
+    d.devicePath = d.pathList[std::size_t(n) - 1];
+    d.options = {.read = true, .write = true, .overlapped = true, .exclusive = false};
+    return d.open();
+  }
+
+  std::vector<uint8_t> vendorReport(uint8_t marker) {
+    std::vector<uint8_t> r(64, 0);
+    r[0] = 4;
+    r[1] = marker;
+    return r;
+  }
+};
+
+TEST_F(HidDeviceTest, ListsOneSpelledPathPerCollectionAndOpensWithItsCapabilities) {
+  ASSERT_TRUE(device.enumerate());
+  ASSERT_EQ(device.pathList.size(), 2u);
+  EXPECT_EQ(device.pathList[0], "sim/0#vid_0c45&pid_662e&mi_01&col01");
+  EXPECT_EQ(device.pathList[1], "sim/0#vid_0c45&pid_662e&mi_01&col02");
+
+  ASSERT_TRUE(openCollection(device, 1));
+  EXPECT_EQ(device.attributes().vendorId, 0x0C45);
+  EXPECT_EQ(device.attributes().productId, 0x662E);
+  EXPECT_EQ(device.attributes().versionNumber, 0x0105);
+  EXPECT_EQ(device.capabilities().usagePage, 0xFF1C);
+  EXPECT_EQ(device.capabilities().usage, 0x0092);
+  EXPECT_EQ(device.capabilities().inputReportLength, 64);
+  EXPECT_EQ(device.capabilities().outputReportLength, 64);
+  EXPECT_EQ(device.capabilities().featureReportLength, 0);
+  EXPECT_EQ(device.interfaceNumber(), 1);
+  EXPECT_EQ(device.collectionNumber(), 1);
+
+  ASSERT_TRUE(openCollection(device, 2));
+  EXPECT_EQ(device.capabilities().usagePage, 0x000C);
+  EXPECT_EQ(device.capabilities().usage, 0x0001);
+  EXPECT_EQ(device.capabilities().inputReportLength, 3);
+  EXPECT_EQ(device.capabilities().outputReportLength, 0);
+  EXPECT_EQ(device.collectionNumber(), 2);
+}
+
+TEST_F(HidDeviceTest, MoreThanEightInterfacesAreAllListedAndTheCursorStartsAtZero) {
+  std::vector<std::shared_ptr<EchoMouse>> more;
+  for (int i = 0; i < 11; ++i) {
+    more.push_back(std::make_shared<EchoMouse>(bus, uint16_t(0x1000 + i)));
+    bus.plug(more.back());
+  }
+  device.pathCursor = 5;
+  ASSERT_TRUE(device.enumerate());
+  EXPECT_EQ(device.pathList.size(), 24u);
+  EXPECT_EQ(device.pathCursor, 0u);
+  EXPECT_EQ(device.pathList[23], "sim/11#vid_0c45&pid_100a&mi_01&col02");
+  device.freePathList();
+  EXPECT_TRUE(device.pathList.empty());
+}
+
+TEST_F(HidDeviceTest, EmptyBusListsNothingAndSucceeds) {
+  bus.unplug(*mouse);
+  ASSERT_TRUE(device.enumerate());
+  EXPECT_TRUE(device.pathList.empty());
+}
+
+TEST_F(HidDeviceTest, WrittenReportComesBackOnlyOnItsOwnCollection) {
+  ASSERT_TRUE(openCollection(device, 1));
+  HidDevice consumer{*backend};
+  ASSERT_TRUE(openCollection(consumer, 2));
+
+  std::size_t n = 0;
+  ASSERT_TRUE(device.writeReport(vendorReport(0x5A), n));
+  EXPECT_EQ(n, 64u);
+  std::vector<uint8_t> in(64);
+  ASSERT_TRUE(device.readReport(in, 1000, n));
+  EXPECT_EQ(n, 64u);
+  EXPECT_EQ(in[0], 4);
+  EXPECT_EQ(in[1], 0x5A);
+
+  std::vector<uint8_t> small(3);
+  EXPECT_FALSE(consumer.readReport(small, 20, n));
+  EXPECT_EQ(n, 0u);
+}
+
+TEST_F(HidDeviceTest, RefusedWrongLengthAndForeignReportsFail) {
+  ASSERT_TRUE(openCollection(device, 1));
+  std::size_t n = 99;
+  std::vector<uint8_t> shortReport(63, 0);
+  shortReport[0] = 4;
+  EXPECT_FALSE(device.writeReport(shortReport, n));
+  EXPECT_EQ(n, 0u);
+
+  auto foreign = vendorReport(0);
+  foreign[0] = 3;  // the consumer collection's id
+  EXPECT_FALSE(device.writeReport(foreign, n));
+
+  mouse->refuse = true;
+  EXPECT_FALSE(device.writeReport(vendorReport(1), n));
+  mouse->refuse = false;
+  EXPECT_TRUE(device.writeReport(vendorReport(1), n));
+
+  std::vector<uint8_t> tooSmall(10);
+  EXPECT_FALSE(device.readReport(tooSmall, 100, n));
+}
+
+TEST_F(HidDeviceTest, TimedOutReadFailsAfterItsLimitAndTheNextReadWorksAtOnce) {
+  ASSERT_TRUE(openCollection(device, 1));
+  std::vector<uint8_t> in(64);
+  std::size_t n = 0;
+  const auto start = Clock::now();
+  EXPECT_FALSE(device.readReport(in, 50, n));
+  EXPECT_GE(Clock::now() - start, 45ms);
+  EXPECT_FALSE(device.isReading());
+
+  bus.deliver(*mouse, vendorReport(7));
+  ASSERT_TRUE(device.readReport(in, 1000, n));
+  EXPECT_EQ(in[1], 7);
+}
+
+TEST_F(HidDeviceTest, ReopenAndCloseAbortAWaitingReadPromptly) {
+  ASSERT_TRUE(openCollection(device, 1));
+  for (const bool reopen : {true, false}) {
+    std::atomic<bool> result{true};
+    std::atomic<bool> started{false};
+    const auto start = Clock::now();
+    std::thread reader([&] {
+      std::vector<uint8_t> in(64);
+      std::size_t n = 0;
+      started = true;
+      result = device.readReport(in, 10000, n);
+    });
+    while (!started || !device.isReading()) std::this_thread::sleep_for(1ms);
+    if (reopen) {
+      EXPECT_TRUE(device.open());
+    } else {
+      device.close();
+    }
+    reader.join();
+    EXPECT_FALSE(result);
+    EXPECT_LT(Clock::now() - start, 5s);
+    EXPECT_EQ(device.isOpen(), reopen);
+  }
+}
+
+TEST_F(HidDeviceTest, CloseRacingAReadNeverLeavesItWaiting) {
+  // The close may land before, during or after the reader takes the
+  // connection; in every case the read returns long before its limit.
+  for (int i = 0; i < 50; ++i) {
+    ASSERT_TRUE(openCollection(device, 1));
+    const auto start = Clock::now();
+    std::thread reader([&] {
+      std::vector<uint8_t> in(64);
+      std::size_t n = 0;
+      EXPECT_FALSE(device.readReport(in, 10000, n));
+    });
+    device.close();
+    reader.join();
+    ASSERT_LT(Clock::now() - start, 5s);
+  }
+}
+
+TEST_F(HidDeviceTest, UnpluggedDeviceFailsReadsWritesProbeAndOpen) {
+  ASSERT_TRUE(openCollection(device, 1));
+  EXPECT_TRUE(device.probe());
+  bus.unplug(*mouse);
+  EXPECT_FALSE(device.probe());
+  std::vector<uint8_t> in(64);
+  std::size_t n = 0;
+  EXPECT_FALSE(device.readReport(in, 1000, n));
+  EXPECT_FALSE(device.writeReport(vendorReport(1), n));
+  EXPECT_FALSE(device.open());
+  EXPECT_FALSE(device.isOpen());
+  EXPECT_EQ(device.capabilities().usagePage, 0);
+
+  bus.plug(mouse);  // the same interface comes back under the same path
+  EXPECT_TRUE(device.probe());
+  EXPECT_TRUE(device.open());
+}
+
+TEST_F(HidDeviceTest, UnknownPathsDoNotOpenOrProbe) {
+  for (const char* path : {"", "sim/0", "sim/9#vid_0c45&pid_662e&mi_01&col01", "sim/x#vid_0c45",
+                           "sim/0#vid_0c45&pid_662e&mi_01&col03", "/dev/null#vid_0c45"}) {
+    device.devicePath = path;
+    EXPECT_FALSE(device.open()) << path;
+    EXPECT_FALSE(device.probe()) << path;
+  }
+}
+
+TEST_F(HidDeviceTest, ConsumerReportDecodesToItsUsageAndOtherIdsLeaveDescriptorsAlone) {
+  ASSERT_TRUE(openCollection(device, 2));
+  auto& descriptors = device.inputDescriptors();
+  ASSERT_EQ(descriptors.size(), 1u);
+  EXPECT_TRUE(descriptors[0].isButton);
+  EXPECT_EQ(descriptors[0].usagePage, 0x000C);
+  ASSERT_EQ(descriptors[0].usageList.size(), 1u);
+
+  const uint8_t other[] = {5, 0x02, 0x04};
+  EXPECT_TRUE(device.decodeInputReport(other));
+  EXPECT_FALSE(descriptors[0].isDataSet);
+
+  const uint8_t report[] = {3, 0x02, 0x04};
+  ASSERT_TRUE(device.decodeInputReport(report));
+  EXPECT_TRUE(descriptors[0].isDataSet);
+  EXPECT_EQ(descriptors[0].status, DecodeStatus::success);
+  EXPECT_EQ(descriptors[0].usageList[0], 0x0402);
+
+  const uint8_t released[] = {3, 0x00, 0x00};
+  ASSERT_TRUE(device.decodeInputReport(released));
+  EXPECT_EQ(descriptors[0].usageList[0], 0);
+
+  const uint8_t truncated[] = {3, 0x01};
+  EXPECT_FALSE(device.decodeInputReport(truncated));
+  EXPECT_EQ(descriptors[0].status, DecodeStatus::invalidReportLength);
+}
+
+TEST(HidPath, NumbersAfterKeysAreHexadecimalCaseInsensitiveAndZeroWhenAbsent) {
+  EXPECT_EQ(hexAfter("/dev/hidraw3#vid_0c45&pid_662e&mi_01&col02", "&mi_"), 1);
+  EXPECT_EQ(hexAfter("/dev/hidraw3#vid_0c45&pid_662e&mi_01&col02", "&col"), 2);
+  EXPECT_EQ(hexAfter(R"(\\?\HID#VID_0C45&PID_662E&MI_0A&COL1F#7&1)", "&mi_"), 10);
+  EXPECT_EQ(hexAfter(R"(\\?\HID#VID_0C45&PID_662E&MI_0A&COL1F#7&1)", "&col"), 31);
+  EXPECT_EQ(hexAfter(R"(\\?\HID#VID_0C45&PID_662E&MI_0A&COL1F#7&1)", "vid_"), 0x0C45);
+  EXPECT_EQ(hexAfter("/dev/hidraw0#vid_046d&pid_c077", "&mi_"), 0);
+  EXPECT_EQ(hexAfter("/dev/hidraw0#vid_046d&pid_c077", "&col"), 0);
+  EXPECT_EQ(hexAfter("x&mi_", "&mi_"), 0);
+  EXPECT_EQ(hexAfter("x&mi_fffffffffffff", "&mi_"), 0);
+}
+
+TEST(HidPath, CollectionSuffixOnlyWhenTheInterfaceHasSeveral) {
+  EXPECT_EQ(collectionPath("/dev/hidraw3", 0x0C45, 0x662E, 1, 2, 2),
+            "/dev/hidraw3#vid_0c45&pid_662e&mi_01&col02");
+  EXPECT_EQ(collectionPath("/dev/hidraw0", 0x046D, 0xC077, std::nullopt, 1, 1),
+            "/dev/hidraw0#vid_046d&pid_c077");
+  const auto parts = splitCollectionPath("/dev/hidraw3#vid_0c45&pid_662e&mi_01&col0b");
+  ASSERT_TRUE(parts);
+  EXPECT_EQ(parts->node, "/dev/hidraw3");
+  EXPECT_EQ(parts->collection, 11);
+  EXPECT_EQ(splitCollectionPath("/dev/hidraw0#vid_046d")->collection, 1);
+  EXPECT_FALSE(splitCollectionPath("/dev/hidraw0"));
+}
+
+}  // namespace
+}  // namespace varnacle::device
