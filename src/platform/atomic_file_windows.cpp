@@ -1,0 +1,44 @@
+#include <windows.h>
+
+#include <string>
+
+#include "platform/atomic_file.h"
+
+namespace varnacle::platform {
+
+bool replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+  const std::filesystem::path folder = path.parent_path();
+  const std::wstring base = path.filename().wstring();
+  std::wstring temp;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (unsigned attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    temp = (folder / (L"~" + base + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
+                      std::to_wstring(GetTickCount64() + attempt) + L".tmp"))
+               .wstring();
+    file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  if (file == INVALID_HANDLE_VALUE) return false;
+
+  bool ok = true;
+  std::string_view rest =
+      detail::writeFailureInjected() ? bytes.substr(0, bytes.size() / 2) : bytes;
+  while (ok && !rest.empty()) {
+    const DWORD chunk = static_cast<DWORD>(rest.size() > 0x10000000 ? 0x10000000 : rest.size());
+    DWORD written = 0;
+    ok = WriteFile(file, rest.data(), chunk, &written, nullptr) && written == chunk;
+    rest.remove_prefix(written);
+  }
+  if (detail::writeFailureInjected()) ok = false;
+  ok = ok && FlushFileBuffers(file);
+  ok = CloseHandle(file) && ok;
+  if (ok) {
+    ok = MoveFileExW(temp.c_str(), path.wstring().c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  }
+  if (!ok) DeleteFileW(temp.c_str());
+  return ok;
+}
+
+}  // namespace varnacle::platform
