@@ -11,6 +11,9 @@ namespace {
 
 // The 16-bit address field bounds every table transfer.
 constexpr std::size_t kAddressSpace = 0x10000;
+// Bound on the stale replies dropped before one transaction, so that a device
+// that keeps sending cannot hold the caller forever.
+constexpr int kMostStaleReplies = 16;
 
 int callerError(const char* what) {
   platform::debugOutput(std::string("device session: caller error, nothing sent: ") + what);
@@ -56,6 +59,19 @@ bool DeviceSession::readWholeReply(Report& reply, std::size_t& transferred) {
   return false;
 }
 
+// A reply that arrives after its transaction gave up would otherwise be taken
+// as the reply to the next request. Whatever is waiting before a transaction
+// starts is read away without waiting.
+void DeviceSession::dropStaleReplies() {
+  Report stale;
+  std::size_t transferred = 0;
+  int dropped = 0;
+  while (dropped < kMostStaleReplies && device.readReport(stale.bytes, 0, transferred)) ++dropped;
+  if (dropped > 0)
+    platform::debugOutput("device session: dropped " + std::to_string(dropped) +
+                          " late replies of earlier requests");
+}
+
 // Transaction timeline (defaults):
 //
 //   attempt 1: write (<= 1000 ms) | read (<= 300 ms) -> reply: 1
@@ -70,6 +86,10 @@ int DeviceSession::transact(const Report& request, Report& reply, std::size_t& t
   transferred = 0;
   if (!online) return kResultNoReply;
   const Report sendBuffer = request;
+  {
+    std::lock_guard guard(lock);
+    dropStaleReplies();
+  }
   for (int attempt = 0; attempt < std::max(attempts, 1); ++attempt) {
     {
       std::lock_guard guard(lock);
@@ -85,6 +105,7 @@ int DeviceSession::transact(const Report& request, Report& reply, std::size_t& t
 int DeviceSession::transactOnce(const Report& request, Report& reply) {
   if (!online) return kResultNoReply;
   std::lock_guard guard(lock);
+  dropStaleReplies();
   std::size_t written = 0;
   if (!device.writeReport(request.bytes, written)) return kResultNoReply;
   std::size_t transferred = 0;

@@ -83,6 +83,7 @@ class DeviceSession {
   // --- Transport ---
   // One request, up to `attempts` writes and reads: 1, 0 or -1. The reply's
   // status byte is not looked at. `reply` is whole only when the result is 1.
+  // Replies still waiting from earlier, abandoned requests are dropped first.
   int transact(const Report& request, Report& reply, std::size_t& transferred);
   // One write and one read, no retry, no status check: 1 when a whole reply
   // came, else 0 (also while offline). The request is sent exactly as given.
@@ -114,6 +115,7 @@ class DeviceSession {
   int readChunks(Command command, uint16_t base, std::span<uint8_t> out);
   int writeChunks(Command command, uint16_t base, std::span<const uint8_t> data);
   bool readWholeReply(Report& reply, std::size_t& transferred);
+  void dropStaleReplies();
 };
 
 }  // namespace varnacle::device

@@ -139,6 +139,21 @@ TEST_F(MouseSession, ReplyAfterTwoSilentAttemptsSucceeds) {
   EXPECT_EQ(info, sim.device->infoBlock());
 }
 
+TEST_F(MouseSession, LateReplyOfAnAbandonedRequestIsNotTakenForTheNextOne) {
+  sim.session->attempts = 1;
+  sim.device->setReplyDelay(60ms);
+  std::array<uint8_t, 56> record{};
+  EXPECT_EQ(sim.session->readBlock(64, record), kResultNoReply);
+  sim.device->setReplyDelay(0ms);
+  std::this_thread::sleep_for(80ms);  // the late reply for address 64 is now waiting
+
+  platform::DebugCapture capture;
+  ASSERT_EQ(sim.session->readBlock(128, record), kResultOk);
+  const auto memory = sim.device->memory();
+  EXPECT_TRUE(std::equal(record.begin(), record.end(), memory.settings.begin() + 128));
+  EXPECT_EQ(capture.count("device session: dropped 1 late replies of earlier requests"), 1);
+}
+
 TEST_F(MouseSession, BusyStatusEndsAChunkedWriteAfterThatChunk) {
   sim.device->injectFault(sim::Fault::statusFE, 2);
   const auto before = sim.device->memory();
