@@ -117,7 +117,12 @@ class SimBackend : public HidBackend {
 
   bool probe(const std::string& path) override {
     const auto parts = splitCollectionPath(path);
-    return parts && deviceAt(parts->node) != nullptr;
+    if (!parts) return false;
+    const auto device = deviceAt(parts->node);
+    if (!device) return false;
+    const auto parsed = parseReportDescriptor(device->reportDescriptor());
+    return parsed.descriptor &&
+           std::size_t(parts->collection) <= parsed.descriptor->collections.size();
   }
 
  private:

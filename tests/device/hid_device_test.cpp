@@ -230,6 +230,7 @@ TEST_F(HidDeviceTest, UnpluggedDeviceFailsReadsWritesProbeAndOpen) {
 }
 
 TEST_F(HidDeviceTest, UnknownPathsDoNotOpenOrProbe) {
+  ASSERT_TRUE(device.enumerate());
   for (const char* path : {"", "sim/0", "sim/9#vid_0c45&pid_662e&mi_01&col01", "sim/x#vid_0c45",
                            "sim/0#vid_0c45&pid_662e&mi_01&col03", "/dev/null#vid_0c45"}) {
     device.devicePath = path;

@@ -1,0 +1,34 @@
+#pragma once
+// The Linux HID backend: hidraw nodes, found through sysfs.
+//
+// Enumeration walks <sysfsRoot>/class/hidraw/*: the identity comes from
+// device/uevent (HID_ID), the interface number from the bInterfaceNumber of
+// the USB interface the HID device sits under (none on other buses), the
+// report descriptor from device/report_descriptor. One hidraw node carries
+// every top-level collection of its interface; the backend lists one path per
+// collection, e.g. "/dev/hidraw3#vid_0c45&pid_662e&mi_01&col02", and a
+// connection to it reads only that collection's reports (the others are
+// dropped while the time limit runs).
+//
+// Opening with neither read nor write access gives identity and capabilities
+// without touching the node, like a zero-access open on the other platform.
+// There are no share modes on hidraw: the exclusive option has no effect.
+// Reads and writes wait in poll() together with an eventfd that abort() sets;
+// ENODEV, EOF and POLLHUP mean the device is gone.
+//
+// The presence probe cannot open without access rights here; it checks that
+// the node still exists and that sysfs still shows the same vendor and product
+// behind it (a node number reused by another device counts as gone).
+//
+// Any thread; the roots are parameters so tests can lay out a fake tree.
+#include <memory>
+#include <string>
+
+#include "device/hid_backend.h"
+
+namespace varnacle::device {
+
+std::unique_ptr<HidBackend> makeLinuxBackend(std::string sysfsRoot = "/sys",
+                                             std::string devRoot = "/dev");
+
+}  // namespace varnacle::device
