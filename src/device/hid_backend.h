@@ -75,4 +75,8 @@ class HidBackend {
   virtual bool probe(const std::string& path) = 0;
 };
 
+// The machine's own backend: hidraw on Linux (hid_linux.cpp), the HID class
+// services on Windows; the build picks the file that defines it.
+std::unique_ptr<HidBackend> makePlatformBackend();
+
 }  // namespace varnacle::device

@@ -326,4 +326,8 @@ std::unique_ptr<HidBackend> makeLinuxBackend(std::string sysfsRoot, std::string 
   return std::make_unique<LinuxBackend>(std::move(sysfsRoot), std::move(devRoot));
 }
 
+std::unique_ptr<HidBackend> makePlatformBackend() {
+  return makeLinuxBackend();
+}
+
 }  // namespace varnacle::device

@@ -1,0 +1,12 @@
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "hid_tool.h"
+#include "hid_tool_backend.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  return varnacle::tools::runHidTool(args, std::cin, std::cout, std::cerr,
+                                     varnacle::tools::makeToolBackend);
+}
