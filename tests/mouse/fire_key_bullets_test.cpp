@@ -1,0 +1,75 @@
+#include "mouse/fire_key_bullets.h"
+
+#include <gtest/gtest.h>
+
+namespace varnacle::mouse {
+namespace {
+
+using macro::MacroAction;
+
+TEST(FireKeyBullets, PauseArithmetic) {
+  const MacroAction kept{0, 0, 0x85, 4, 1, "carried"};
+  const MacroAction p1234 = withPause(kept, 1234);
+  EXPECT_EQ(p1234.delayLow, 123);
+  EXPECT_EQ(p1234.delayHigh, 0);
+  EXPECT_EQ(pauseMs(p1234), 1230);
+  EXPECT_EQ(p1234.kind, 0x85);  // the other fields stay
+  EXPECT_EQ(p1234.label, "carried");
+
+  const MacroAction max = withPause(kept, 65535);
+  EXPECT_EQ(max.delayLow, 153);
+  EXPECT_EQ(max.delayHigh, 25);
+  EXPECT_EQ(pauseMs(max), 65530);
+
+  EXPECT_EQ(withPause(kept, 99999), max);  // above the limit: the limit
+  EXPECT_EQ(pauseMs(withPause(kept, -5)), 0);
+  EXPECT_EQ(pauseMs(withPause(kept, 2560)), 2560);
+  EXPECT_EQ(withPause(kept, 2560).delayHigh, 1);
+}
+
+TEST(FireKeyBullets, MoveLines) {
+  EXPECT_EQ(horizontalMove(7, true), (MacroAction{0, 0, 0x84, 7, 1, "mouse_move_to_left_text"}));
+  EXPECT_EQ(horizontalMove(7, false), (MacroAction{0, 0, 0x04, 7, 0, "mouse_move_to_right_text"}));
+  EXPECT_EQ(verticalMove(300, true), (MacroAction{0, 0, 0x85, 255, 1, "mouse_move_to_up_text"}));
+  EXPECT_EQ(verticalMove(-1, false), (MacroAction{0, 0, 0x05, 0, 0, "mouse_move_to_down_text"}));
+}
+
+TEST(FireKeyBullets, SaveAndLoadTouchOnlyTheBulletsLastThreeLines) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < kSequenceLines; ++i)
+    lines.push_back(std::to_string(i) + ",0,129,1,1,carried");
+  const std::vector<std::string> before = lines;
+
+  saveBullet(lines, 29, Bullet{1234, 12, true, 300, false});
+  EXPECT_EQ(lines.size(), static_cast<size_t>(kSequenceLines));
+  for (int i = 0; i < 177; ++i) EXPECT_EQ(lines[i], before[i]) << i;
+  EXPECT_EQ(lines[177], "123,0,129,1,1,carried");
+  EXPECT_EQ(lines[178], "0,0,132,12,1,mouse_move_to_left_text");
+  EXPECT_EQ(lines[179], "0,0,5,255,0,mouse_move_to_down_text");
+  EXPECT_EQ(loadBullet(lines, 29), (Bullet{1230, 12, true, 255, false}));
+
+  // Out of range bullets change nothing.
+  saveBullet(lines, 30, Bullet{10, 1, true, 1, true});
+  saveBullet(lines, -1, Bullet{10, 1, true, 1, true});
+  EXPECT_EQ(lines.size(), static_cast<size_t>(kSequenceLines));
+  EXPECT_EQ(loadBullet(lines, 30), Bullet{});
+}
+
+TEST(FireKeyBullets, LoadSkipsLinesOfOtherKindsAndMissingLines) {
+  // Vertical line first, then a mouse-button line in place of the horizontal one.
+  const std::vector<std::string> lines = {
+      "a", "b", "c", "10,1,0,0,0,", "0,0,133,9,1,x", "0,0,129,1,1,mouse_key_left"};
+  EXPECT_EQ(loadBullet(lines, 0), (Bullet{2660, 0, false, 9, true}));
+  EXPECT_EQ(loadBullet(std::vector<std::string>{"x", "y"}, 0), Bullet{});
+
+  // A short sequence grows to hold the bullet, filled with empty steps.
+  std::vector<std::string> shortLines = {"1,0,129,1,1,mouse_key_left"};
+  saveBullet(shortLines, 1, Bullet{50, 1, false, 2, true});
+  ASSERT_EQ(shortLines.size(), 12u);
+  EXPECT_EQ(shortLines[0], "1,0,129,1,1,mouse_key_left");
+  EXPECT_EQ(shortLines[6], "0,0,0,0,0,");
+  EXPECT_EQ(loadBullet(shortLines, 1), (Bullet{50, 1, false, 2, true}));
+}
+
+}  // namespace
+}  // namespace varnacle::mouse
