@@ -266,6 +266,104 @@ TEST_F(HidDeviceTest, ConsumerReportDecodesToItsUsageAndOtherIdsLeaveDescriptors
   EXPECT_EQ(descriptors[0].status, DecodeStatus::invalidReportLength);
 }
 
+// A plugged interface with a descriptor of the test's choice.
+class Described : public sim::VirtualInterface {
+ public:
+  explicit Described(std::vector<uint8_t> descriptor) : descriptor_(std::move(descriptor)) {}
+  sim::Identity identity() const override { return {0x0C45, 0x0001, 1, 0}; }
+  std::vector<uint8_t> reportDescriptor() const override { return descriptor_; }
+  bool onOutputReport(std::span<const uint8_t>) override { return true; }
+
+ private:
+  std::vector<uint8_t> descriptor_;
+};
+
+struct DecodeTest : ::testing::Test {
+  sim::SimBus bus;
+  std::unique_ptr<HidBackend> backend = makeSimulatedBackend(bus);
+  HidDevice device{*backend};
+
+  void openWith(std::vector<uint8_t> descriptor) {
+    bus.plug(std::make_shared<Described>(std::move(descriptor)));
+    ASSERT_TRUE(device.enumerate());
+    ASSERT_EQ(device.pathList.size(), 1u);
+    device.devicePath = device.pathList[0];
+    device.options = {.read = true};
+    ASSERT_TRUE(device.open());
+  }
+};
+
+TEST_F(DecodeTest, MouseButtonsAndSignedAxesDecode) {
+  // Buttons 1..3, 5 bits padding, X and Y signed bytes in -127..127; unnumbered.
+  openWith({0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x05, 0x09, 0x19, 0x01, 0x29, 0x03,
+            0x15, 0x00, 0x25, 0x01, 0x95, 0x03, 0x75, 0x01, 0x81, 0x02, 0x95, 0x01,
+            0x75, 0x05, 0x81, 0x03, 0x05, 0x01, 0x09, 0x30, 0x09, 0x31, 0x15, 0x81,
+            0x25, 0x7F, 0x75, 0x08, 0x95, 0x02, 0x81, 0x06, 0xC0});
+  auto& d = device.inputDescriptors();
+  ASSERT_EQ(d.size(), 3u);
+  EXPECT_EQ(device.capabilities().numberInputButtonCaps, 1);
+  EXPECT_EQ(device.capabilities().numberInputValueCaps, 2);
+  ASSERT_EQ(d[0].usageList.size(), 3u);
+
+  const uint8_t report[] = {0, 0b101, 0xFB, 0x05};
+  ASSERT_TRUE(device.decodeInputReport(report));
+  EXPECT_EQ(d[0].usageList, (std::vector<uint16_t>{1, 3, 0}));
+  EXPECT_EQ(d[1].usage, 0x30);
+  EXPECT_EQ(d[1].rawValue, 0xFBu);
+  EXPECT_EQ(d[1].scaledValue, -5);
+  EXPECT_EQ(d[2].rawValue, 5u);
+  EXPECT_EQ(d[2].scaledValue, 5);
+  for (const auto& each : d) EXPECT_TRUE(each.isDataSet);
+
+  // -128 lies outside the logical range: raw value only.
+  const uint8_t outside[] = {0, 0b111, 0x80, 0x00};
+  ASSERT_TRUE(device.decodeInputReport(outside));
+  EXPECT_EQ(d[0].usageList, (std::vector<uint16_t>{1, 2, 3}));
+  EXPECT_EQ(d[1].rawValue, 0x80u);
+  EXPECT_EQ(d[1].status, DecodeStatus::valueOutOfRange);
+
+  // A report cut short fails at the first value it no longer holds.
+  const uint8_t cut[] = {0, 0b010};
+  EXPECT_FALSE(device.decodeInputReport(cut));
+  EXPECT_EQ(d[0].usageList, (std::vector<uint16_t>{2, 0, 0}));
+  EXPECT_EQ(d[1].status, DecodeStatus::invalidReportLength);
+}
+
+TEST_F(DecodeTest, ValuesScaleFromLogicalToPhysicalRange) {
+  // One byte 0..255 standing for 0..1000; a 16-bit value 0..32767 whose
+  // physical range 100..10 is empty.
+  openWith({0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x09, 0x10, 0x15, 0x00, 0x26, 0xFF,
+            0x00, 0x35, 0x00, 0x46, 0xE8, 0x03, 0x75, 0x08, 0x95, 0x01, 0x81, 0x02, 0x09,
+            0x11, 0x26, 0xFF, 0x7F, 0x35, 0x64, 0x45, 0x0A, 0x75, 0x10, 0x81, 0x02, 0xC0});
+  auto& d = device.inputDescriptors();
+  ASSERT_EQ(d.size(), 2u);
+  const uint8_t report[] = {0, 128, 0x34, 0x12};
+  ASSERT_TRUE(device.decodeInputReport(report));
+  EXPECT_EQ(d[0].scaledValue, 501);
+  EXPECT_EQ(d[0].status, DecodeStatus::success);
+  EXPECT_EQ(d[1].rawValue, 0x1234u);
+  EXPECT_EQ(d[1].status, DecodeStatus::badLogicalPhysical);
+}
+
+TEST_F(DecodeTest, KeyboardPageListsEveryPressedUsageInsideEachRange) {
+  // Modifiers E0..E7 as bits, a reserved byte, six key indices 0..255.
+  openWith({0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x05, 0x07, 0x19, 0xE0, 0x29, 0xE7,
+            0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x95, 0x08, 0x81, 0x02, 0x95, 0x01,
+            0x75, 0x08, 0x81, 0x01, 0x95, 0x06, 0x75, 0x08, 0x15, 0x00, 0x26, 0xFF,
+            0x00, 0x19, 0x00, 0x2A, 0xFF, 0x00, 0x81, 0x00, 0xC0});
+  auto& d = device.inputDescriptors();
+  ASSERT_EQ(d.size(), 2u);
+  ASSERT_EQ(d[0].usageList.size(), 14u);  // 8 bits and 6 indices of the page
+  const uint8_t report[] = {0, 0x02, 0, 0x04, 0x05, 0, 0, 0, 0};
+  ASSERT_TRUE(device.decodeInputReport(report));
+  EXPECT_EQ(d[0].usageList[0], 0xE1);
+  EXPECT_EQ(d[0].usageList[1], 0);
+  EXPECT_EQ(d[1].usageList[0], 0xE1);
+  EXPECT_EQ(d[1].usageList[1], 0x04);
+  EXPECT_EQ(d[1].usageList[2], 0x05);
+  EXPECT_EQ(d[1].usageList[3], 0);
+}
+
 TEST(HidPath, NumbersAfterKeysAreHexadecimalCaseInsensitiveAndZeroWhenAbsent) {
   EXPECT_EQ(hexAfter("/dev/hidraw3#vid_0c45&pid_662e&mi_01&col02", "&mi_"), 1);
   EXPECT_EQ(hexAfter("/dev/hidraw3#vid_0c45&pid_662e&mi_01&col02", "&col"), 2);
