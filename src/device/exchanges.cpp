@@ -44,7 +44,7 @@ ExchangeResult readAllKeyboardSettings(DeviceSession& session, KeyboardSettings&
   FirstFailure track;
   track(session.beginConfig());
   track(session.readDeviceInfo(into.info));
-  const unsigned tableSize = 3u * into.info[5];
+  const unsigned tableSize = 3u * into.info[kInfoKeyCountByte];
   if (tableSize > kTableSlotSize) return {track.result(), kTooManyKeysMessage};
   session.transferSize = static_cast<uint16_t>(tableSize);
   track(session.readKeyTable(into.keyTable));

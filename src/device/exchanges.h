@@ -26,6 +26,11 @@ inline constexpr std::size_t kTableSlotSize = 512;
 using SettingsRecord = std::array<uint8_t, kSettingsRecordSize>;
 using TableSlot = std::array<uint8_t, kTableSlotSize>;
 
+// Bytes of the device information block that the program reads.
+inline constexpr std::size_t kInfoKeyCountByte = 5;       // keyboard key count
+inline constexpr std::size_t kInfoMacroCapacityByte = 6;  // macro capacity / 128
+inline constexpr std::size_t kInfoDpiMaximumByte = 12;    // DPI slider maximum
+
 // Text id shown when the keyboard reports more keys than a table slot holds.
 inline constexpr std::string_view kTooManyKeysMessage = "message_text_11";
 

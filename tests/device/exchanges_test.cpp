@@ -9,7 +9,7 @@
 namespace varnacle::device {
 namespace {
 
-using testing::SimulatedSession;
+using test_support::SimulatedSession;
 
 constexpr uint8_t kSentinel = 0xA5;
 

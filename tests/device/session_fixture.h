@@ -11,7 +11,7 @@
 #include "device/session_connect.h"
 #include "sim/virtual_device.h"
 
-namespace varnacle::device::testing {
+namespace varnacle::device::test_support {
 
 using namespace std::chrono_literals;
 
@@ -51,4 +51,4 @@ struct SimulatedSession {
   bool connected = false;
 };
 
-}  // namespace varnacle::device::testing
+}  // namespace varnacle::device::test_support

@@ -13,7 +13,7 @@
 namespace varnacle::device {
 namespace {
 
-using testing::SimulatedSession;
+using test_support::SimulatedSession;
 using namespace std::chrono_literals;
 
 constexpr uint8_t kSentinel = 0xA5;

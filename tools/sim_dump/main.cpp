@@ -34,8 +34,9 @@ void printHex(std::string_view title, std::span<const uint8_t> bytes) {
 }
 
 void printInfo(const device::DeviceInfoBlock& info) {
-  std::printf("  key count %u, macro capacity %u bytes, DPI slider maximum %u\n", info[5],
-              info[6] * 128u, info[12]);
+  std::printf("  key count %u, macro capacity %u bytes, DPI slider maximum %u\n",
+              info[device::kInfoKeyCountByte], info[device::kInfoMacroCapacityByte] * 128u,
+              info[device::kInfoDpiMaximumByte]);
   printHex("information block", info);
 }
 
