@@ -175,6 +175,9 @@ class Control {
   bool isPushed() const;
   // Applies a text change to the toolkit widget (native kinds show it themselves).
   virtual void textChanged() { invalidate(); }
+  // Expires when the control is destroyed: checked after raising a
+  // notification, whose handler may remove the control.
+  std::weak_ptr<const void> lifeToken() const { return life_; }
 
  private:
   friend class Container;
@@ -183,6 +186,7 @@ class Control {
   void attach(Container* parent, Window* window);
   void setWindowRecursive(Window* window);
 
+  std::shared_ptr<const void> life_ = std::make_shared<char>(0);
   std::unique_ptr<detail::Peer> peer_;
   Container* parent_ = nullptr;
   Window* window_ = nullptr;
@@ -377,17 +381,21 @@ class ColorPalette : public Control {
   void setSelectColor(Color c);
   Color selectColor() const { return selected_; }
   int barHeight() const { return barHeight_; }
-  // The colour under a point of the field, in control-local pixels, for a
-  // control of `size`; `brightness` 0..1 applies to the field.
+  // The colour under a point of the field (hue left to right, saturation from
+  // full at the top to none at the bottom), in control-local pixels, for a
+  // control of `size` whose strip is `barHeight` high; `brightness` 0..1.
   static Color colorAt(Point local, Size size, int barHeight, double brightness);
   double brightness() const { return brightness_; }
+  // The picked hue and saturation at full brightness.
+  Color fieldColor() const;
 
  private:
   friend struct detail::Peer;
   void userPicked(Point local, bool released);
   Color selected_ = 0xFFFF0000;
+  double hue_ = 0.0;
+  double saturation_ = 1.0;
   double brightness_ = 1.0;
-  Point fieldPoint_;
   int barHeight_ = 10;
 };
 

@@ -1,0 +1,141 @@
+// The application object: the toolkit application, the skin folder and its
+// resource index.
+#include "ui/application.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <QXmlStreamReader>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "platform/debug_output.h"
+#include "ui/qt/native.h"
+
+namespace varnacle::ui {
+
+void markUiThread();   // dispatcher.cpp
+void resetShutdown();  // dispatcher.cpp
+
+namespace {
+
+Application* current = nullptr;
+
+// Why no window can be shown, or "" when a display (or a headless platform)
+// is there. The toolkit would abort instead of failing.
+std::string displayProblem() {
+#if defined(__linux__)
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  const std::string p = platform ? platform : "";
+  const bool needsServer = p.empty() || p.starts_with("xcb") || p.starts_with("wayland");
+  const char* display = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if (needsServer && !(display && *display) && !(wayland && *wayland))
+    return "no display: neither DISPLAY nor WAYLAND_DISPLAY is set (QT_QPA_PLATFORM=offscreen "
+           "runs without one)";
+#endif
+  return {};
+}
+
+std::string withSlash(std::string folder) {
+  if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
+  return folder;
+}
+
+}  // namespace
+
+struct Application::Native {
+  std::unique_ptr<QApplication> qapp;
+};
+
+Application::Application() : native_(std::make_unique<Native>()) {}
+
+Application::Created Application::create(int& argc, char** argv) {
+  if (current || QCoreApplication::instance()) return {nullptr, "an application exists already"};
+  if (std::string problem = displayProblem(); !problem.empty()) return {nullptr, problem};
+  std::unique_ptr<Application> app(new Application());
+  app->native_->qapp = std::make_unique<QApplication>(argc, argv);
+  app->native_->qapp->setQuitOnLastWindowClosed(false);
+  current = app.get();
+  markUiThread();
+  resetShutdown();
+  app->skinFolder_ = programFolder() + "skin/";
+  return {std::move(app), {}};
+}
+
+Application::~Application() {
+  clearImageCache();
+  native_->qapp.reset();
+  current = nullptr;
+}
+
+Application* Application::instance() {
+  return current;
+}
+
+void Application::setSkinFolder(std::string folder) {
+  skinFolder_ = withSlash(std::move(folder));
+}
+
+bool Application::loadResourceIndex(std::string_view file) {
+  const std::string path = resolve(file);
+  QFile f(qs(path));
+  if (!f.open(QIODevice::ReadOnly)) {
+    platform::debugOutput("resources: cannot read " + path);
+    return false;
+  }
+  QXmlStreamReader xml(f.readAll());
+  std::map<std::string, std::string, std::less<>> index;
+  if (xml.readNextStartElement() && xml.name() == QLatin1String("Resources")) {
+    while (xml.readNextStartElement()) {
+      if (xml.name() == QLatin1String("Resource")) {
+        const auto a = xml.attributes();
+        index[a.value("name").toString().toStdString()] = a.value("file").toString().toStdString();
+      }
+      xml.skipCurrentElement();
+    }
+  } else if (!xml.hasError()) {
+    platform::debugOutput("resources: " + path + " is not a resource index");
+    return false;
+  }
+  if (xml.hasError()) {
+    platform::debugOutput("resources: " + path + ": " + xml.errorString().toStdString());
+    return false;
+  }
+  resources_ = std::move(index);
+  return true;
+}
+
+std::string Application::resolve(std::string_view nameOrFile) const {
+  auto it = resources_.find(nameOrFile);
+  const std::string file = it != resources_.end() ? it->second : std::string(nameOrFile);
+  if (QFileInfo(qs(file)).isAbsolute()) return file;
+  return skinFolder_ + file;
+}
+
+int Application::run() {
+  return QApplication::exec();
+}
+
+void Application::quit(int exitCode) {
+  QCoreApplication::exit(exitCode);
+}
+
+void Application::processEvents(int ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  do {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  } while (std::chrono::steady_clock::now() < deadline);
+}
+
+std::string programFolder() {
+  if (QCoreApplication::instance())
+    return withSlash(QCoreApplication::applicationDirPath().toStdString());
+  return "./";
+}
+
+}  // namespace varnacle::ui

@@ -1,0 +1,202 @@
+// The Painter on QPainter, the skin image cache and window fonts.
+#include <QFileInfo>
+#include <QTextDocument>
+#include <unordered_map>
+
+#include "ui/application.h"
+#include "ui/attributes.h"
+#include "ui/qt/native.h"
+
+namespace varnacle::ui {
+
+namespace {
+
+// Images by full path; a file that cannot be read is remembered as null, so a
+// broken image costs one attempt until the cache is cleared.
+std::unordered_map<std::string, QImage>& imageCache() {
+  static std::unordered_map<std::string, QImage> cache;
+  return cache;
+}
+
+std::string fullPath(const std::string& file) {
+  if (QFileInfo(qs(file)).isAbsolute()) return file;
+  Application* app = Application::instance();
+  return app ? app->resolve(file) : file;
+}
+
+QRectF qrectf(const Rect& r) {
+  return QRectF(r.left, r.top, r.width(), r.height());
+}
+
+// Degrees clockwise (ours) to Qt's sixteenths counter-clockwise.
+int qtAngle(double degrees) {
+  return static_cast<int>(std::lround(-degrees * 16.0));
+}
+
+Qt::Alignment qtAlign(unsigned align) {
+  Qt::Alignment a;
+  a |= (align & kAlignHCenter) ? Qt::AlignHCenter
+       : (align & kAlignRight) ? Qt::AlignRight
+                               : Qt::AlignLeft;
+  a |= (align & kAlignTop)      ? Qt::AlignTop
+       : (align & kAlignBottom) ? Qt::AlignBottom
+                                : Qt::AlignVCenter;
+  return a;
+}
+
+}  // namespace
+
+const QImage* skinImage(const std::string& file) {
+  const std::string path = fullPath(file);
+  auto& cache = imageCache();
+  auto it = cache.find(path);
+  if (it == cache.end()) it = cache.emplace(path, QImage(qs(path))).first;
+  return it->second.isNull() ? nullptr : &it->second;
+}
+
+void clearImageCache() {
+  imageCache().clear();
+}
+
+QFont fontFor(const Window* window, int index) {
+  QFont f;
+  if (!window) return f;
+  const Window::Font font = window->font(index);
+  if (!font.family.empty()) f.setFamily(qs(font.family));
+  f.setPixelSize(std::max(1, window->scaled(font.size)));
+  f.setBold(font.bold);
+  f.setItalic(font.italic);
+  f.setUnderline(font.underline);
+  return f;
+}
+
+void QtPainter::fillRect(const Rect& r, Color c) {
+  p_.fillRect(qrect(r), qcolor(c));
+}
+
+void QtPainter::strokeRect(const Rect& r, Color c, int penWidth) {
+  p_.save();
+  p_.setPen(QPen(qcolor(c), penWidth));
+  p_.setBrush(Qt::NoBrush);
+  p_.drawRect(qrectf(r).adjusted(penWidth / 2.0, penWidth / 2.0, -penWidth / 2.0, -penWidth / 2.0));
+  p_.restore();
+}
+
+void QtPainter::fillEllipse(const Rect& r, Color c) {
+  p_.save();
+  p_.setPen(Qt::NoPen);
+  p_.setBrush(qcolor(c));
+  p_.drawEllipse(qrectf(r));
+  p_.restore();
+}
+
+void QtPainter::strokeEllipse(const Rect& r, Color c, int penWidth) {
+  p_.save();
+  p_.setPen(QPen(qcolor(c), penWidth));
+  p_.setBrush(Qt::NoBrush);
+  p_.drawEllipse(qrectf(r));
+  p_.restore();
+}
+
+void QtPainter::fillPie(const Rect& r, double startDeg, double sweepDeg, Color c) {
+  p_.save();
+  p_.setPen(Qt::NoPen);
+  p_.setBrush(qcolor(c));
+  if (sweepDeg >= 360.0 || sweepDeg <= -360.0)
+    p_.drawEllipse(qrectf(r));
+  else
+    p_.drawPie(qrectf(r), qtAngle(startDeg), qtAngle(sweepDeg));
+  p_.restore();
+}
+
+void QtPainter::strokeArc(const Rect& r, double startDeg, double sweepDeg, Color c, int penWidth) {
+  p_.save();
+  p_.setPen(QPen(qcolor(c), penWidth));
+  p_.drawArc(qrectf(r), qtAngle(startDeg), qtAngle(sweepDeg));
+  p_.restore();
+}
+
+void QtPainter::drawLine(Point from, Point to, Color c, int penWidth) {
+  p_.save();
+  p_.setPen(QPen(qcolor(c), penWidth));
+  p_.drawLine(from.x, from.y, to.x, to.y);
+  p_.restore();
+}
+
+void QtPainter::drawText(const Rect& r, std::string_view utf8, const TextStyle& style) {
+  if (r.empty() || utf8.empty()) return;
+  p_.save();
+  p_.setFont(fontFor(window_, style.font));
+  p_.setPen(qcolor(style.color));
+  if (style.html) {
+    QTextDocument doc;
+    doc.setDefaultFont(p_.font());
+    doc.setDocumentMargin(0);
+    doc.setHtml(qs(utf8));
+    doc.setTextWidth(r.width());
+    const double y = (style.align & kAlignTop)      ? 0.0
+                     : (style.align & kAlignBottom) ? r.height() - doc.size().height()
+                                                    : (r.height() - doc.size().height()) / 2.0;
+    p_.setClipRect(qrect(r), Qt::IntersectClip);
+    p_.translate(r.left, r.top + y);
+    doc.drawContents(&p_);
+  } else {
+    int flags = static_cast<int>(qtAlign(style.align));
+    flags |= style.singleLine ? Qt::TextSingleLine : Qt::TextWordWrap;
+    p_.drawText(qrect(r), flags, qs(utf8));
+  }
+  p_.restore();
+}
+
+bool QtPainter::drawImage(std::string_view description, const Rect& dest) {
+  auto d = parseImageDescription(description);
+  if (!d) return false;
+  const QImage* image = skinImage(d->file);
+  if (!image) return false;
+  QRect source = d->source ? qrect(*d->source) : image->rect();
+  p_.save();
+  p_.setOpacity(d->fade / 255.0);
+  p_.drawImage(qrect(dest), *image, source);
+  p_.restore();
+  return true;
+}
+
+bool QtPainter::drawTintedImage(std::string_view description, const Rect& dest, Color color,
+                                int alpha) {
+  auto d = parseImageDescription(description);
+  if (!d || dest.empty()) return false;
+  const QImage* image = skinImage(d->file);
+  if (!image) return false;
+  QRect source = d->source ? qrect(*d->source) : image->rect();
+  // Scale the image to the destination, then cover its opaque parts.
+  QImage layer(dest.width(), dest.height(), QImage::Format_ARGB32_Premultiplied);
+  layer.fill(Qt::transparent);
+  {
+    QPainter lp(&layer);
+    lp.drawImage(layer.rect(), *image, source);
+    lp.setCompositionMode(QPainter::CompositionMode_SourceAtop);
+    QColor tint = qcolor(color | 0xFF000000u);
+    tint.setAlpha(std::clamp(alpha, 0, 255));
+    lp.fillRect(layer.rect(), tint);
+  }
+  p_.drawImage(dest.left, dest.top, layer);
+  return true;
+}
+
+void QtPainter::pushClip(const Rect& r) {
+  p_.save();
+  p_.setClipRect(qrect(r), p_.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+  ++clipDepth_;
+}
+
+void QtPainter::popClip() {
+  if (clipDepth_ == 0) return;
+  --clipDepth_;
+  p_.restore();
+}
+
+void QtPainter::setAntialiasing(bool on) {
+  p_.setRenderHint(QPainter::Antialiasing, on);
+}
+
+}  // namespace varnacle::ui
