@@ -12,10 +12,12 @@ void assignIdentity(DeviceSession& session, DeviceKind kind) {
   session.usage = identity.usage;
 }
 
-bool openMatchingInterface(DeviceSession& session) {
+bool openMatchingInterface(DeviceSession& session, bool* listFailed) {
   std::lock_guard guard(session.lock);
   HidDevice& device = session.device;
-  if (!device.enumerate()) return false;
+  const bool listed = device.enumerate();
+  if (listFailed) *listFailed = !listed;
+  if (!listed) return false;
   bool found = false;
   for (const std::string& path : device.pathList) {
     if (hexAfter(path, "vid_") != session.vendorId) continue;

@@ -33,7 +33,8 @@ void assignIdentity(DeviceSession& session, DeviceKind kind);
 // read + write + overlapped + shared and keeps it when the attributes' ids and
 // the capabilities' usage page and usage equal the session's identity: the
 // session is then online and the result true. Interfaces that do not match
-// are closed again. The path list is freed before returning.
-bool openMatchingInterface(DeviceSession& session);
+// are closed again. The path list is freed before returning. `listFailed`,
+// when given, tells a failed enumeration apart from "not present".
+bool openMatchingInterface(DeviceSession& session, bool* listFailed = nullptr);
 
 }  // namespace varnacle::device

@@ -1,0 +1,52 @@
+#include "device/presence.h"
+
+#include <mutex>
+
+#include "device/session_connect.h"
+
+namespace varnacle::device {
+
+namespace {
+
+void call(const std::function<void()>& hook) {
+  if (hook) hook();
+}
+
+}  // namespace
+
+PresenceWatcher::PresenceWatcher(DeviceSession& session, PresenceHooks hooks)
+    : session_(session), hooks_(std::move(hooks)) {}
+
+bool PresenceWatcher::pass() {
+  std::lock_guard guard(session_.lock);
+  if (session_.online) {
+    if (session_.device.probe()) {
+      call(hooks_.present);
+    } else {
+      // The handle stays open until the next successful open replaces it.
+      session_.online = false;
+      session_.lightingSync = false;
+      call(hooks_.departed);
+    }
+  } else {
+    bool listFailed = false;
+    if (openMatchingInterface(session_, &listFailed)) call(hooks_.arrived);
+    if (listFailed) return false;
+  }
+  if (!firstPassDone_) {
+    firstPassDone_ = true;
+    if (session_.online) call(hooks_.firstPassOnline);
+  }
+  return true;
+}
+
+void PresenceWatcher::run(platform::WorkerSlot slot, platform::Event& stop) {
+  platform::runWorkerLoop(slot, stop, [&] {
+    if (!pass()) return false;
+    // The pause between passes ends early when the thread is told to stop.
+    stop.wait(session_.online ? presentPeriod : absentPeriod);
+    return true;
+  });
+}
+
+}  // namespace varnacle::device

@@ -1,0 +1,191 @@
+// The presence thread and the notification listeners against virtual devices.
+#include "device/presence.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "device/hid_sim.h"
+#include "device/notification_listener.h"
+#include "device/session_connect.h"
+#include "platform/debug_output.h"
+#include "sim/virtual_device.h"
+
+namespace varnacle::device {
+namespace {
+
+using namespace std::chrono_literals;
+using platform::WorkerSlot;
+using platform::WorkerSlots;
+
+template <typename Pred>
+bool eventually(Pred pred, std::chrono::milliseconds limit = 5s) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!pred()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(2ms);
+  }
+  return true;
+}
+
+// A bus with the virtual mouse (not yet plugged) and a mouse session whose
+// presence hooks count what happened.
+struct PresenceTest : ::testing::Test {
+  sim::SimBus bus;
+  std::shared_ptr<sim::VirtualDevice> mouse = std::make_shared<sim::VirtualDevice>(DeviceKind::mouse, bus);
+  std::unique_ptr<HidBackend> backend = makeSimulatedBackend(bus);
+  DeviceSession session{*backend};
+  std::atomic<int> arrived{0}, departed{0}, present{0}, broadcasts{0};
+  PresenceWatcher watcher{session, PresenceHooks{
+                                       .arrived = [this] { ++arrived; },
+                                       .departed = [this] { ++departed; },
+                                       .present = [this] { ++present; },
+                                       .firstPassOnline = [this] { ++broadcasts; },
+                                   }};
+
+  void SetUp() override { assignIdentity(session, DeviceKind::mouse); }
+};
+
+TEST_F(PresenceTest, DeviceAttachedBeforeStartIsFoundOnTheFirstPassWithOneBroadcast) {
+  bus.plug(mouse);
+  ASSERT_TRUE(watcher.pass());
+  EXPECT_TRUE(session.online);
+  EXPECT_EQ(arrived, 1);
+  EXPECT_EQ(broadcasts, 1);
+  ASSERT_TRUE(watcher.pass());
+  ASSERT_TRUE(watcher.pass());
+  EXPECT_EQ(present, 2);
+  EXPECT_EQ(arrived, 1);
+  EXPECT_EQ(broadcasts, 1);
+}
+
+TEST_F(PresenceTest, DeviceAttachedLaterIsFoundWithoutBroadcast) {
+  WorkerSlots slots;
+  slots.start(WorkerSlot::mousePresence, [&](platform::Event& stop) { watcher.run(WorkerSlot::mousePresence, stop); });
+  std::this_thread::sleep_for(50ms);
+  bus.plug(mouse);
+  EXPECT_TRUE(eventually([&] { return arrived == 1; }, 3s)) << "found within about a second";
+  EXPECT_EQ(broadcasts, 0);
+  slots.stopAll(5s);
+}
+
+TEST_F(PresenceTest, RemovalTakesTheSessionOfflineWithinAboutOneProbe) {
+  bus.plug(mouse);
+  WorkerSlots slots;
+  slots.start(WorkerSlot::mousePresence, [&](platform::Event& stop) { watcher.run(WorkerSlot::mousePresence, stop); });
+  ASSERT_TRUE(eventually([&] { return arrived == 1; }));
+  session.lightingSync = true;
+  const auto removedAt = std::chrono::steady_clock::now();
+  bus.unplug(*mouse);
+  ASSERT_TRUE(eventually([&] { return departed == 1; }));
+  EXPECT_LT(std::chrono::steady_clock::now() - removedAt, 2s);
+  EXPECT_FALSE(session.online);
+  EXPECT_FALSE(session.lightingSync);
+  bus.plug(mouse);
+  EXPECT_TRUE(eventually([&] { return arrived == 2; })) << "scanning again after removal";
+  slots.stopAll(5s);
+}
+
+TEST_F(PresenceTest, OtherCollectionsAndProductsOfTheVendorNeverGoOnline) {
+  auto keyboard = std::make_shared<sim::VirtualDevice>(DeviceKind::keyboard, bus);
+  bus.plug(keyboard);
+  ASSERT_TRUE(watcher.pass());
+  EXPECT_FALSE(session.online);
+
+  // Every collection of the mouse carries the mouse's ids, but none the
+  // identity asked for: the consumer collection and the configuration
+  // collection are both opened, compared and closed again.
+  bus.plug(mouse);
+  session.usage = 0x0093;
+  ASSERT_TRUE(watcher.pass());
+  EXPECT_FALSE(session.online);
+  EXPECT_EQ(arrived, 0);
+  EXPECT_EQ(broadcasts, 0);
+}
+
+// A machine whose HID collections cannot be listed.
+class UnlistableBackend : public HidBackend {
+ public:
+  bool enumerate(std::vector<std::string>&) override { return false; }
+  std::unique_ptr<HidConnection> open(const std::string&, const OpenOptions&) override { return nullptr; }
+  bool probe(const std::string&) override { return false; }
+};
+
+TEST(Presence, EnumerationFailureEndsTheThreadWithoutStopLine) {
+  platform::DebugCapture capture;
+  UnlistableBackend backend;
+  DeviceSession session{backend};
+  assignIdentity(session, DeviceKind::mouse);
+  PresenceWatcher watcher{session, {}};
+  WorkerSlots slots;
+  slots.start(WorkerSlot::mousePresence, [&](platform::Event& stop) { watcher.run(WorkerSlot::mousePresence, stop); });
+  EXPECT_TRUE(eventually([&] { return !slots.isRunning(WorkerSlot::mousePresence); }));
+  slots.stopAll(1s);
+  EXPECT_EQ(capture.count("鼠标设备侦测线程设定退出"), 0);
+}
+
+struct ListenerTest : ::testing::Test {
+  sim::SimBus bus;
+  std::shared_ptr<sim::VirtualDevice> mouse = std::make_shared<sim::VirtualDevice>(DeviceKind::mouse, bus);
+  std::unique_ptr<HidBackend> backend = makeSimulatedBackend(bus);
+  std::mutex mutex;
+  std::vector<uint16_t> usages;
+  NotificationListener listener{*backend, kMouseListener, [this](uint16_t u) {
+                                  std::lock_guard lock(mutex);
+                                  usages.push_back(u);
+                                }};
+  WorkerSlots slots;
+
+  void SetUp() override {
+    listener.scanPeriod = 50ms;
+    bus.plug(mouse);
+    slots.start(WorkerSlot::mouseListener,
+                [this](platform::Event& stop) { listener.run(WorkerSlot::mouseListener, stop); });
+  }
+  bool saw(uint16_t usage) {
+    return eventually([&] {
+      std::lock_guard lock(mutex);
+      return std::find(usages.begin(), usages.end(), usage) != usages.end();
+    });
+  }
+};
+
+TEST_F(ListenerTest, DeviceNotificationsArriveAsUsages) {
+  // The listener may still be searching: repeat the press until it is heard.
+  ASSERT_TRUE(eventually([&] {
+    mouse->sendNotification(0x0402);
+    std::this_thread::sleep_for(20ms);
+    std::lock_guard lock(mutex);
+    return !usages.empty();
+  }));
+  EXPECT_TRUE(saw(0x0402));
+  mouse->pressProfileButton();
+  EXPECT_TRUE(saw(0x0401));
+}
+
+TEST_F(ListenerTest, FollowsTheDeviceThroughRemovalAndReturn) {
+  std::this_thread::sleep_for(100ms);
+  bus.unplug(*mouse);
+  std::this_thread::sleep_for(100ms);
+  bus.plug(mouse);
+  EXPECT_TRUE(eventually([&] {
+    mouse->sendNotification(0x0403);
+    std::this_thread::sleep_for(20ms);
+    std::lock_guard lock(mutex);
+    return !usages.empty();
+  }));
+}
+
+TEST_F(ListenerTest, StopWhileWaitingInAReadEndsWithinAboutOneReadLimit) {
+  platform::DebugCapture capture;
+  std::this_thread::sleep_for(200ms);  // listening by now
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(slots.stopAll(10s), WorkerSlots::Outcome::allEnded);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+  EXPECT_GE(capture.count("鼠标同步线程设定测试退出"), 1);
+}
+
+}  // namespace
+}  // namespace varnacle::device
