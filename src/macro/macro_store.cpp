@@ -22,7 +22,7 @@ constexpr std::string_view kCursorCountSection = "CURSORCOUNT";
 constexpr std::string_view kCursorNameSection = "CURSORNAME";
 
 std::string cursorDefaultName(int sequence) {
-  return "name_" + std::to_string(sequence + 1);
+  return std::string("name_").append(std::to_string(sequence + 1));
 }
 
 std::vector<std::string> namesOf(const profile::IniDocument& doc) {

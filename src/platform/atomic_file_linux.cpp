@@ -35,7 +35,10 @@ void syncFolder(const std::filesystem::path& folder) {
 
 bool replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
   const std::filesystem::path folder = path.parent_path();
-  std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+  std::string temp(1, '.');
+  temp += path.filename().string();
+  temp += ".XXXXXX";
+  std::string pattern = (folder / temp).string();
   const int fd = ::mkstemp(pattern.data());
   if (fd < 0) return false;
   ::fchmod(fd, 0644);

@@ -152,7 +152,10 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
     indexed_ = false;
   } else {
     // Appended at the end: no line moves, so the index only grows.
-    lines_.push_back("[" + std::string(section) + "]");
+    std::string header(1, '[');
+    header += section;
+    header += ']';
+    lines_.push_back(std::move(header));
     lines_.push_back(std::move(newLine));
     sectionEnds_[asciiLower(section)] = lines_.size();
     entries_.try_emplace(entryKey(section, key), Entry{lines_.size() - 1, key.size() + 1});

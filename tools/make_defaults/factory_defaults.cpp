@@ -222,7 +222,7 @@ bool writeFactoryDefaults(const std::filesystem::path& folder) {
        ok;
   ok = writeProfile(folder, ProfileListKind::mousePadLighting, mousePadLighting()) && ok;
   for (size_t g = 0; g < kGunPatterns.size(); ++g) {
-    const std::string name = "name_" + std::to_string(g + 1) + ".cur";
+    const std::string name = std::string("name_").append(std::to_string(g + 1)).append(".cur");
     ok = macro::replaceActionFile(profile::fileIn(folder, name), sequenceLines(kGunPatterns[g])) &&
          ok;
   }
