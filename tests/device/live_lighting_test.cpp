@@ -1,0 +1,67 @@
+#include "device/live_lighting.h"
+
+#include <gtest/gtest.h>
+
+#include "session_fixture.h"
+
+namespace varnacle::device {
+namespace {
+
+using test_support::SimulatedSession;
+
+TEST(LiveLighting, ChangesWithinOneIntervalBecomeOneWriteLiveWithTheLatestRecord) {
+  SimulatedSession sim(DeviceKind::mouse);
+  ASSERT_TRUE(sim.connected);
+  LiveLighting live;
+  std::array<uint8_t, 56> record{};
+  record.fill(0x11);
+  live.markChanged(DeviceKind::mouse, record);
+  record.fill(0x22);
+  live.markChanged(DeviceKind::mouse, record);
+  sim.device->clearLog();
+
+  live.flush({nullptr, sim.session.get(), nullptr});
+  live.flush({nullptr, sim.session.get(), nullptr});
+
+  const auto log = sim.device->requestLog();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].command, 0x06);
+  EXPECT_EQ(log[0].length, 56);
+  for (std::size_t i = 0; i < 56; ++i)
+    EXPECT_EQ(log[0].data[i], i < 23 ? 0x22 : 0x00) << "byte " << i << ": 23 record bytes, then zeros";
+  EXPECT_FALSE(live.isChanged(DeviceKind::mouse));
+}
+
+TEST(LiveLighting, FailedPushClearsTheFlagAndIsNotRetried) {
+  SimulatedSession sim(DeviceKind::keyboard);
+  sim.device->injectFault(sim::Fault::refuseWrite);
+  LiveLighting live;
+  const uint8_t record[21] = {1, 2, 3};
+  live.markChanged(DeviceKind::keyboard, record);
+  live.flush({sim.session.get(), nullptr, nullptr});
+  EXPECT_FALSE(live.isChanged(DeviceKind::keyboard));
+  sim.device->clearLog();
+  live.flush({sim.session.get(), nullptr, nullptr});
+  EXPECT_TRUE(sim.device->requestLog().empty());
+}
+
+TEST(PreviewTicks, CountersWrapAtTheirValuesAndTheFirstRaisesTheTick) {
+  PreviewTicks ticks;
+  std::array<int, 5> wraps{};
+  int tickCount = 0;
+  for (int step = 1; step <= 60; ++step) {
+    ticks.advance();
+    for (std::size_t i = 0; i < 5; ++i) {
+      ASSERT_LT(ticks.counter(i), PreviewTicks::kWrap[i]);
+      if (ticks.counter(i) == 0) ++wraps[i];
+    }
+    if (ticks.takeTick()) ++tickCount;
+  }
+  EXPECT_EQ(wraps, (std::array<int, 5>{30, 30, 20, 15, 12}));
+  EXPECT_EQ(tickCount, 30);
+  EXPECT_FALSE(ticks.takeTick());
+  EXPECT_EQ(ticks.freeCounter(), 60u);
+}
+
+}  // namespace
+}  // namespace varnacle::device
