@@ -27,15 +27,15 @@ bool replaceFileAtomically(const std::filesystem::path& path, std::string_view b
   while (ok && !rest.empty()) {
     const DWORD chunk = static_cast<DWORD>(rest.size() > 0x10000000 ? 0x10000000 : rest.size());
     DWORD written = 0;
-    ok = WriteFile(file, rest.data(), chunk, &written, nullptr) && written == chunk;
+    ok = WriteFile(file, rest.data(), chunk, &written, nullptr) != FALSE && written == chunk;
     rest.remove_prefix(written);
   }
   if (detail::writeFailureInjected()) ok = false;
-  ok = ok && FlushFileBuffers(file);
-  ok = CloseHandle(file) && ok;
+  ok = ok && FlushFileBuffers(file) != FALSE;
+  ok = (CloseHandle(file) != FALSE) && ok;
   if (ok) {
     ok = MoveFileExW(temp.c_str(), path.wstring().c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
   }
   if (!ok) DeleteFileW(temp.c_str());
   return ok;

@@ -8,8 +8,11 @@
 namespace varnacle::profile {
 
 std::filesystem::path BaseFolder() {
-  const std::filesystem::path folder =
-      platform::documentsFolder() / platform::pathFromUtf8(kBaseFolderName);
+  const std::filesystem::path documents = platform::documentsFolder();
+  // A desktop without a Documents folder (common on minimal Linux systems)
+  // would otherwise keep no settings at all.
+  platform::createFolder(documents);
+  const std::filesystem::path folder = documents / platform::pathFromUtf8(kBaseFolderName);
   platform::createFolder(folder);
   return folder;
 }

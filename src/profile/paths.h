@@ -6,9 +6,9 @@
 //   <program folder>/                   ProgramFolder: factory default files
 //
 // Any thread. Every call builds the path afresh and creates a missing folder
-// (one level, failure ignored: the file operation that follows then fails and
-// reports), so a folder deleted while the program runs comes back on the next
-// access.
+// (the Documents folder itself included; failure ignored: the file operation
+// that follows then fails and reports), so a folder deleted while the program
+// runs comes back on the next access.
 #include <filesystem>
 #include <string_view>
 

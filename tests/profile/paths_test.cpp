@@ -32,6 +32,11 @@ TEST_F(Paths, FoldersAreCreatedOnFirstUseAndAgainAfterDeletion) {
   std::filesystem::remove_all(base);
   EXPECT_EQ(DeviceFolder(DeviceKind::keyboard), base / "kb");
   EXPECT_TRUE(std::filesystem::is_directory(base / "kb"));
+  // Even without a Documents folder the settings find a home.
+  std::filesystem::remove_all(documents());
+  EXPECT_TRUE(
+      writeIniInt(fileIn(DeviceFolder(DeviceKind::mousePad), "mpProfile.ini"), "S", "k", 1));
+  EXPECT_TRUE(std::filesystem::is_directory(base / "mp"));
 }
 
 TEST_F(Paths, AFolderThatCannotBeCreatedMakesTheFileOperationFail) {
