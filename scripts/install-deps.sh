@@ -8,6 +8,8 @@ packages=(
   cmake ninja-build g++ pkg-config
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # window layer: Qt 6 Widgets (its offscreen platform runs the tests headless) and a font
+  qt6-base-dev libgl-dev libqt6gui6 fonts-dejavu-core
 )
 
 missing=()

@@ -115,10 +115,7 @@ bool TabLayout::selectItem(int index) {
   return true;
 }
 
-void TabLayout::childrenChanged() {
-  if (current_ >= count()) current_ = std::max(0, count() - 1);
-  showCurrent();
-}
+void TabLayout::childrenChanged() { showCurrent(); }
 
 void TabLayout::showCurrent() {
   layoutTree(*this);

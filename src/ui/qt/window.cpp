@@ -223,7 +223,9 @@ Rect Window::geometry() const {
 }
 
 void Window::move(const Rect& r) {
-  if (isCreated()) native_->top->setGeometry(qrect(r));
+  if (!isCreated()) return;
+  native_->top->setGeometry(qrect(r));
+  relayout();  // a hidden window gets no resize event until shown
 }
 
 void Window::setTitle(std::string_view title) {

@@ -1,0 +1,123 @@
+// Painting read back as pixels: backgrounds, tints over images, progress bars
+// and the painter's angle convention.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "support/ui_test_app.h"
+#include "ui/image.h"
+#include "ui/qt/native.h"
+
+namespace varnacle::ui {
+namespace {
+
+using testing::application;
+
+// A 20 x 20 image: opaque red disc-free square in the left half, transparent right half.
+std::string halfImage() {
+  const std::string path = ::testing::TempDir() + "half.png";
+  QImage image(20, 20, QImage::Format_ARGB32);
+  image.fill(Qt::transparent);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 10; ++x) image.setPixel(x, y, 0xFFFF0000);
+  image.save(QString::fromStdString(path));
+  return path;
+}
+
+class Pie : public Control {
+ public:
+  void paint(Painter& p) override { p.fillPie(rect(), 90, 90, 0xFF0000FF); }
+};
+
+TEST(Render, BackgroundColourAndImage) {
+  application();
+  Control c;
+  c.setBkColor(0xFF00FF00);
+  Image plain = renderToImage(c, 20, 20);
+  ASSERT_EQ(plain.width, 20);
+  EXPECT_EQ(plain.at(10, 10), 0xFF00FF00u);
+
+  c.setBkImage("file='" + halfImage() + "'");
+  Image imaged = renderToImage(c, 20, 20);
+  EXPECT_EQ(imaged.at(5, 5), 0xFFFF0000u);   // image
+  EXPECT_EQ(imaged.at(15, 5), 0xFF00FF00u);  // background through its transparent half
+}
+
+TEST(Render, TintCoversOnlyTheImageWithItsAlpha) {
+  application();
+  Control light;
+  light.setBkImage(halfImage());
+  light.setChangerColor(0x000000FF);  // the colour's own alpha does not count
+  light.setChangerAlpha(255);
+  light.setIsChangerColor(true);
+  Image full = renderToImage(light, 20, 20);
+  EXPECT_EQ(full.at(5, 5), 0xFF0000FFu);   // image covered by the tint
+  EXPECT_EQ(full.at(15, 5), 0xFFFFFFFFu);  // no image there: untouched
+
+  light.setChangerAlpha(128);
+  Image half = renderToImage(light, 20, 20);
+  const Color mixed = half.at(5, 5);
+  EXPECT_NEAR(redOf(mixed), 127, 3);
+  EXPECT_NEAR(blueOf(mixed), 128, 3);
+
+  light.setChangerAlpha(0);
+  EXPECT_EQ(renderToImage(light, 20, 20).at(5, 5), 0xFFFF0000u);
+  light.setChangerAlpha(255);
+  light.setIsChangerColor(false);
+  EXPECT_EQ(renderToImage(light, 20, 20).at(5, 5), 0xFFFF0000u);
+}
+
+TEST(Render, TintWithoutImageCoversTheControl) {
+  application();
+  Control light;
+  light.setChangerColor(0xFF00FF00);
+  light.setChangerAlpha(255);
+  light.setIsChangerColor(true);
+  EXPECT_EQ(renderToImage(light, 10, 10).at(3, 3), 0xFF00FF00u);
+}
+
+TEST(Render, ProgressFillsItsShareOfTheBar) {
+  application();
+  Progress p;
+  p.setForeColor(0xFF000000);
+  p.setMaxValue(200);
+  p.setValue(50);  // a quarter
+  Image img = renderToImage(p, 100, 10);
+  EXPECT_EQ(img.at(10, 5), 0xFF000000u);
+  EXPECT_EQ(img.at(30, 5), 0xFFFFFFFFu);
+  p.setMinValue(100);  // value clamps up to the new minimum: empty
+  EXPECT_EQ(p.value(), 100);
+  EXPECT_EQ(renderToImage(p, 100, 10).at(2, 5), 0xFFFFFFFFu);
+}
+
+TEST(Render, PieAnglesRunClockwiseFromThePositiveXAxis) {
+  application();
+  Pie pie;
+  Image img = renderToImage(pie, 100, 100);
+  // Start 90 (straight down) sweeping 90 clockwise ends pointing left: the
+  // lower-left quarter.
+  EXPECT_EQ(img.at(30, 70), 0xFF0000FFu);
+  EXPECT_EQ(img.at(70, 70), 0xFFFFFFFFu);
+  EXPECT_EQ(img.at(30, 30), 0xFFFFFFFFu);
+  EXPECT_EQ(img.at(70, 30), 0xFFFFFFFFu);
+}
+
+TEST(Render, MissingImageDrawsNothingAndSaysSo) {
+  application();
+  class Probe : public Control {
+   public:
+    void paint(Painter& p) override {
+      drawn = p.drawImage("file='no/such/image.png'", rect());
+      tinted = p.drawTintedImage("no/such/image.png", rect(), 0xFF0000FF, 255);
+    }
+    bool drawn = true;
+    bool tinted = true;
+  } probe;
+  Image img = renderToImage(probe, 10, 10);
+  EXPECT_FALSE(probe.drawn);
+  EXPECT_FALSE(probe.tinted);
+  EXPECT_EQ(img.at(5, 5), 0xFFFFFFFFu);
+}
+
+}  // namespace
+}  // namespace varnacle::ui
