@@ -1,0 +1,20 @@
+#pragma once
+// The skin's own images, drawn in code: the default and the offered main
+// window backgrounds with their thumbnails, the title-bar buttons, the program
+// icon and the device tab images. One accent colour (0xFF0199CB) throughout.
+#include <QImage>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace varnacle::tools {
+
+struct ArtFile {
+  std::string path;  // relative to the skin folder
+  std::function<QImage()> draw;
+};
+
+// Every generated image, in a fixed order.
+std::vector<ArtFile> skinArt();
+
+}  // namespace varnacle::tools
