@@ -63,6 +63,10 @@ TEST_F(ProfileFile, ReadResultsOfMissingMalformedAndShortFiles) {
   writeBytes(path(), "\xAA\x55\x63\x63\x09\0\0\0\0\0\0\0\0\0\0\0" + std::string(100, '\x11'));
   EXPECT_EQ(ReadProfileFile(path(), buffer), kProfileFileRead);
   EXPECT_EQ(buffer[7], 0x11);
+  // A huge file costs only the bytes asked for.
+  writeBytes(path(), "\xAA\x55" + std::string(32 * 1024 * 1024, '\x22'));
+  EXPECT_EQ(ReadProfileFile(path(), buffer), kProfileFileRead);
+  EXPECT_EQ(buffer[7], 0x22);
 }
 
 TEST_F(ProfileFile, FindsTheFileWhateverTheCaseOfItsExtension) {
