@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Text ids the program's code, pages and device catalogues name.
-constexpr std::array<std::string_view, 228> kProgramTextIds = {
+constexpr std::array<std::string_view, 232> kProgramTextIds = {
     // Message box texts (no 10).
     "message_text_1", "message_text_2", "message_text_3", "message_text_4", "message_text_5",
     "message_text_6", "message_text_7", "message_text_8", "message_text_9", "message_text_11",
@@ -71,17 +71,17 @@ constexpr std::array<std::string_view, 228> kProgramTextIds = {
     // Skin texts: tray menu, main window, message box, DPI, lighting, profiles.
     "menu_lan_text", "menu_qianting_text", "menu_import_text", "menu_export_text", "menu_exit_text",
     "main_title_text", "main_close_tip", "main_min_tip", "main_max_tip", "main_restore_tip",
-    "main_skin_tip", "device_keyboard_text", "device_mouse_text", "device_mousepad_text",
-    "page_key_text", "page_dpi_text", "page_deng_text", "page_macro_text", "page_cursor_text",
-    "apply_text", "msg_title_text", "msg_confirm_text", "msg_cancel_text", "dpi_stage_text",
-    "dpi_color_text", "report_rate_text", "lift_height_text", "pointer_speed_text",
-    "wheel_lines_text", "onboard_profile_text", "restore_default_text", "deng_mode_text",
-    "deng_brightness_text", "deng_speed_text", "deng_direction_text", "deng_left_text",
-    "deng_right_text", "deng_7color_text", "deng_color_text", "deng_same_mode_text",
-    "kb_deng_custom_table_text", "kb_deng_all_bright_text", "kb_deng_all_kill_text", "profile_text",
-    "profile_add_text", "profile_delete_text", "profile_copy_text", "profile_rename_text",
-    "profile_import_text", "profile_export_text", "profile_reset_text", "profile_save_text",
-    "profile_link_text"};
+    "main_skin_tip", "skin_image_text", "skin_color_text", "skin_custom_text", "skin_reset_text",
+    "device_keyboard_text", "device_mouse_text", "device_mousepad_text", "page_key_text",
+    "page_dpi_text", "page_deng_text", "page_macro_text", "page_cursor_text", "apply_text",
+    "msg_title_text", "msg_confirm_text", "msg_cancel_text", "dpi_stage_text", "dpi_color_text",
+    "report_rate_text", "lift_height_text", "pointer_speed_text", "wheel_lines_text",
+    "onboard_profile_text", "restore_default_text", "deng_mode_text", "deng_brightness_text",
+    "deng_speed_text", "deng_direction_text", "deng_left_text", "deng_right_text",
+    "deng_7color_text", "deng_color_text", "deng_same_mode_text", "kb_deng_custom_table_text",
+    "kb_deng_all_bright_text", "kb_deng_all_kill_text", "profile_text", "profile_add_text",
+    "profile_delete_text", "profile_copy_text", "profile_rename_text", "profile_import_text",
+    "profile_export_text", "profile_reset_text", "profile_save_text", "profile_link_text"};
 
 // Lighting mode names: "<device>_deng_mode_<n>" for the mouse's 6, the keyboard's 10
 // and the mouse pad's 9 modes.

@@ -24,6 +24,9 @@ constexpr QSize kThumbnailSize{88, 63};
 constexpr QSize kTitleButtonSize{40, 32};
 constexpr QSize kTabSize{120, 36};
 constexpr QSize kIconSize{64, 64};
+// The background chooser's page buttons and colour swatches.
+constexpr QSize kPageButtonSize{150, 32};
+constexpr QSize kSwatchSize{50, 30};
 
 QColor withAlpha(QRgb rgb, int alpha) {
   QColor c = QColor::fromRgba(rgb);
@@ -376,6 +379,29 @@ QImage programIcon() {
   return image;
 }
 
+// ---- The background chooser ---------------------------------------------------------
+
+// The page button under the pointer (faint) or showing its page (accent bar).
+QImage pageButton(bool selected) {
+  QImage image = blank(kPageButtonSize);
+  QPainter p(&image);
+  const QRectF area(image.rect());
+  p.fillRect(area, withAlpha(selected ? kAccent : 0xFFFFFFFF, selected ? 36 : 18));
+  if (selected)
+    p.fillRect(QRectF(area.left(), area.bottom() - 2, area.width(), 2), QColor::fromRgba(kAccent));
+  return image;
+}
+
+// A light frame over the colour swatch under the pointer.
+QImage swatchFrame() {
+  QImage image = blank(kSwatchSize);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(withAlpha(0xFFFFFFFF, 220), 2.0));
+  p.drawRect(QRectF(image.rect()).adjusted(1, 1, -1, -1));
+  return image;
+}
+
 }  // namespace
 
 std::vector<ArtFile> skinArt() {
@@ -399,6 +425,9 @@ std::vector<ArtFile> skinArt() {
                      [&tab, selected] { return deviceTab(tab.device, selected); }});
     }
   }
+  art.push_back({"common/skin_page_hot.png", [] { return pageButton(false); }});
+  art.push_back({"common/skin_page_sel.png", [] { return pageButton(true); }});
+  art.push_back({"common/skin_swatch_hot.png", swatchFrame});
   return art;
 }
 

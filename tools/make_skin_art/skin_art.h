@@ -1,7 +1,8 @@
 #pragma once
 // The skin's own images, drawn in code: the default and the offered main
 // window backgrounds with their thumbnails, the title-bar buttons, the program
-// icon and the device tab images. One accent colour (0xFF0199CB) throughout.
+// icon, the device tab images and the background chooser's page buttons and
+// swatch frame. One accent colour (0xFF0199CB) throughout.
 #include <QImage>
 #include <functional>
 #include <string>
