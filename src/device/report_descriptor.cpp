@@ -307,18 +307,14 @@ class Parser {
     if (!capacityLeft(usages.size())) return false;
     int64_t index = globals_.logicalMin;
     for (const auto& u : usages) {
-      ButtonCap cap;
-      cap.kind = kind;
-      cap.reportId = globals_.reportId;
+      ButtonCap cap = buttonCap(kind);
       cap.usagePage = u.page;
       cap.usageMin = u.first;
       cap.usageMax = u.last;
       cap.isArray = true;
       cap.bitOffset = offset;
       cap.bitSize = uint16_t(globals_.reportSize);
-      cap.count = uint16_t(std::min<uint32_t>(globals_.reportCount, 0xFFFF));
-      cap.logicalMin = globals_.logicalMin;
-      cap.logicalMax = globals_.logicalMax();
+      cap.count = globals_.reportCount;
       cap.arrayIndexMin = index;
       index += u.length();
       top.buttonCaps.push_back(cap);
@@ -326,51 +322,61 @@ class Parser {
     return true;
   }
 
-  // Calls visit(slot, page, usage, repeatsLast) for each element of the
-  // current field: element i takes the i-th usage of the list; elements past
-  // the end of the list repeat its last usage.
+  // Walks the elements of the current field in runs: element i takes the i-th
+  // usage of the list, elements past its end repeat its last usage. Calls
+  // visit(firstSlot, page, firstUsage, slots, repeated) for each run; a run
+  // that is not repeated has consecutive usages.
   template <typename Visit>
-  void forEachSlot(const std::vector<ResolvedUsage>& usages, Visit visit) const {
+  void forEachRun(const std::vector<ResolvedUsage>& usages, Visit visit) const {
     const uint32_t count = globals_.reportCount;
     uint32_t slot = 0;
-    ResolvedUsage last{globals_.usagePage, 0, 0};
     for (const auto& u : usages) {
-      for (uint32_t id = u.first; id <= u.last && slot < count; ++id, ++slot)
-        visit(slot, u.page, uint16_t(id), false);
-      last = u;
+      const uint32_t n = std::min(u.length(), count - slot);
+      visit(slot, u.page, u.first, n, false);
+      slot += n;
       if (slot == count) return;
     }
-    const uint16_t lastUsage = usages.empty() ? 0 : last.last;
-    for (; slot < count; ++slot) visit(slot, last.page, lastUsage, true);
+    const uint16_t page = usages.empty() ? globals_.usagePage : usages.back().page;
+    const uint16_t usage = usages.empty() ? 0 : usages.back().last;
+    visit(slot, page, usage, count - slot, true);
+  }
+
+  ButtonCap buttonCap(ReportKind kind) const {
+    ButtonCap cap;
+    cap.kind = kind;
+    cap.reportId = globals_.reportId;
+    cap.logicalMin = globals_.logicalMin;
+    cap.logicalMax = globals_.logicalMax();
+    return cap;
   }
 
   bool variableButtons(TopLevelCollection& top, ReportKind kind, uint32_t offset,
                        const std::vector<ResolvedUsage>& usages) {
     std::vector<ButtonCap> caps;
-    forEachSlot(usages, [&](uint32_t slot, uint16_t page, uint16_t usage, bool repeatsLast) {
-      if (!caps.empty()) {
-        auto& run = caps.back();
-        const bool next = !repeatsLast && run.usagePage == page && run.usageMax != 0xFFFF &&
-                          usage == run.usageMax + 1;
-        if (next || (repeatsLast && run.usageMax == usage && run.usagePage == page)) {
-          run.usageMax = usage;
-          ++run.count;
-          return;
-        }
-      }
-      ButtonCap cap;
-      cap.kind = kind;
-      cap.reportId = globals_.reportId;
-      cap.usagePage = page;
-      cap.usageMin = usage;
-      cap.usageMax = usage;
-      cap.bitOffset = offset + slot;
-      cap.bitSize = 1;
-      cap.count = 1;
-      cap.logicalMin = globals_.logicalMin;
-      cap.logicalMax = globals_.logicalMax();
-      caps.push_back(cap);
-    });
+    forEachRun(usages,
+               [&](uint32_t slot, uint16_t page, uint16_t usage, uint32_t n, bool repeated) {
+                 if (!caps.empty()) {
+                   auto& run = caps.back();
+                   const bool plain = run.count == uint32_t(run.usageMax) - run.usageMin + 1;
+                   if (!repeated && plain && run.usagePage == page && run.usageMax != 0xFFFF &&
+                       usage == run.usageMax + 1) {
+                     run.usageMax = uint16_t(usage + n - 1);
+                     run.count += n;
+                     return;
+                   }
+                   if (repeated && run.usagePage == page && run.usageMax == usage) {
+                     run.count += n;
+                     return;
+                   }
+                 }
+                 ButtonCap cap = buttonCap(kind);
+                 cap.usagePage = page;
+                 cap.usageMin = usage;
+                 cap.usageMax = repeated ? usage : uint16_t(usage + n - 1);
+                 cap.bitOffset = offset + slot;
+                 cap.count = n;
+                 caps.push_back(cap);
+               });
     if (!capacityLeft(caps.size())) return false;
     top.buttonCaps.insert(top.buttonCaps.end(), caps.begin(), caps.end());
     return true;
@@ -380,17 +386,7 @@ class Parser {
                       const std::vector<ResolvedUsage>& usages) {
     std::vector<ValueCap> caps;
     bool overflow = false;
-    forEachSlot(usages, [&](uint32_t slot, uint16_t page, uint16_t usage, bool repeatsLast) {
-      if (overflow) return;
-      if (repeatsLast && !caps.empty() && caps.back().usage == usage &&
-          caps.back().usagePage == page) {
-        ++caps.back().count;
-        return;
-      }
-      if (caps.size() + capabilities_ >= kMaxCapabilities) {
-        overflow = true;
-        return;
-      }
+    const auto add = [&](uint32_t slot, uint16_t page, uint16_t usage, uint32_t count) {
       ValueCap cap;
       cap.kind = kind;
       cap.reportId = globals_.reportId;
@@ -398,12 +394,32 @@ class Parser {
       cap.usage = usage;
       cap.bitOffset = offset + slot * globals_.reportSize;
       cap.bitSize = uint16_t(globals_.reportSize);
-      cap.count = 1;
+      cap.count = count;
       cap.logicalMin = globals_.logicalMin;
       cap.logicalMax = globals_.logicalMax();
       cap.physicalMin = globals_.physicalMin;
       cap.physicalMax = globals_.physicalMax();
       caps.push_back(cap);
+    };
+    forEachRun(usages, [&](uint32_t slot, uint16_t page, uint16_t usage, uint32_t n,
+                           bool repeated) {
+      if (overflow || n == 0) return;
+      if (repeated) {
+        auto* last = caps.empty() ? nullptr : &caps.back();
+        if (last && last->usage == usage && last->usagePage == page &&
+            last->bitOffset + last->count * last->bitSize == offset + slot * globals_.reportSize) {
+          last->count += n;
+        } else {
+          add(slot, page, usage, n);
+        }
+        return;
+      }
+      // One capability per usage: bounded before anything is allocated.
+      if (capabilities_ + caps.size() + n > kMaxCapabilities) {
+        overflow = true;
+        return;
+      }
+      for (uint32_t i = 0; i < n; ++i) add(slot + i, page, uint16_t(usage + i), 1);
     });
     if (overflow || !capacityLeft(caps.size())) return error("too many capabilities");
     top.valueCaps.insert(top.valueCaps.end(), caps.begin(), caps.end());

@@ -50,7 +50,7 @@ struct ButtonCap {
   bool isArray = false;
   uint32_t bitOffset = 0;  // first bit of the field
   uint16_t bitSize = 1;    // bits per element
-  uint16_t count = 0;      // elements (variable: usageMax - usageMin + 1)
+  uint32_t count = 0;      // elements (variable bits: usageMax - usageMin + 1 or more)
   int64_t logicalMin = 0;
   int64_t logicalMax = 0;
   // Arrays: the element value that selects usageMin.
@@ -66,7 +66,7 @@ struct ValueCap {
   uint16_t usage = 0;
   uint32_t bitOffset = 0;
   uint16_t bitSize = 0;
-  uint16_t count = 1;
+  uint32_t count = 1;
   int64_t logicalMin = 0;
   int64_t logicalMax = 0;
   int64_t physicalMin = 0;  // both 0: the physical range is the logical one

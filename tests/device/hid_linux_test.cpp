@@ -58,7 +58,7 @@ class FakeMachine {
     if (interfaceNumber >= 0) {
       writeText(parent / "bcdDevice", "0105\n");
       parent /= "1-1:1." + std::to_string(interfaceNumber);
-      char number[8];
+      char number[16];
       std::snprintf(number, sizeof number, "%02x\n", interfaceNumber);
       writeText(parent / "bInterfaceNumber", number);
     }
