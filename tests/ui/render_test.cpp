@@ -4,6 +4,7 @@
 
 #include <QImage>
 
+#include "example_window.h"
 #include "support/ui_test_app.h"
 #include "ui/image.h"
 #include "ui/qt/native.h"
@@ -13,7 +14,7 @@ namespace {
 
 using testing::application;
 
-// A 20 x 20 image: opaque red disc-free square in the left half, transparent right half.
+// A 20 x 20 image: opaque red in the left half, transparent in the right half.
 std::string halfImage() {
   const std::string path = ::testing::TempDir() + "half.png";
   QImage image(20, 20, QImage::Format_ARGB32);
@@ -117,6 +118,26 @@ TEST(Render, MissingImageDrawsNothingAndSaysSo) {
   EXPECT_FALSE(probe.drawn);
   EXPECT_FALSE(probe.tinted);
   EXPECT_EQ(img.at(5, 5), 0xFFFFFFFFu);
+}
+
+TEST(Render, WindowRendersItsWholeTree) {
+  application();
+  testing::ExampleWindow window;
+  ASSERT_TRUE(window.create(nullptr, "render"));
+  Image img = renderToImage(window);
+  ASSERT_EQ(img.width, 400);
+  ASSERT_EQ(img.height, 300);
+  EXPECT_EQ(img.at(2, 2), 0xFF203040u);  // the title bar
+  Control* light = window.findControl("light");
+  const Rect r = light->rect();
+  EXPECT_EQ(img.at(r.left + 2, r.top + 2), 0xFF000000u);
+  EXPECT_EQ(img.at(r.left - 2, r.top + 2), 0xFF808080u);  // its picture around it
+  // A tint batch on the light shows at the next render.
+  light->setChangerColor(0xFFFF00FF);
+  light->setIsChangerColor(true);
+  EXPECT_EQ(renderToImage(window).at(r.left + 2, r.top + 2), 0xFFFF00FFu);
+  light->setVisible(false);
+  EXPECT_EQ(renderToImage(window).at(r.left + 2, r.top + 2), 0xFF808080u);
 }
 
 }  // namespace
