@@ -1,0 +1,85 @@
+// varnacle-driver: the program's entry point.
+//
+//   varnacle-driver [--simulate]
+//
+// One instance per user: a second start wakes the first and exits. With
+// --simulate the program talks to a virtual keyboard, mouse and mouse pad
+// instead of the machine's HID devices.
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#include "app/custom_controls.h"
+#include "app/demo_devices.h"
+#include "app/main_messages.h"
+#include "app/main_wnd.h"
+#include "device/hid_platform.h"
+#include "platform/debug_output.h"
+#include "platform/single_instance.h"
+#include "ui/application.h"
+#include "ui/dispatcher.h"
+
+namespace {
+
+using namespace varnacle;
+
+constexpr std::uint32_t kMainWindowStyle = 0x96CA0000 & ~ui::kStyleVisible;
+
+int run(int argc, char** argv, bool simulate) {
+  platform::SingleInstance instance("VELTORDRVER", "TALVORIN_001");
+  platform::debugOutput("软件标示：" + std::to_string(app::msg::kWake));
+  if (!instance.isFirst()) {
+    instance.wakeFirst();
+    return 0;
+  }
+
+  auto created = ui::Application::create(argc, argv);
+  if (!created.app) {
+    std::fprintf(stderr, "varnacle-driver: %s\n", created.error.c_str());
+    return 1;
+  }
+  ui::Application& application = *created.app;
+  if (!application.loadResourceIndex("res.xml")) {
+    std::fprintf(stderr, "varnacle-driver: the skin folder %s is missing or damaged\n",
+                 application.skinFolder().c_str());
+    return 1;
+  }
+  app::registerCustomControls();
+
+  std::optional<app::DemoDevices> demo;
+  std::unique_ptr<device::HidBackend> platformBackend;
+  device::HidBackend* backend = nullptr;
+  if (simulate) {
+    demo.emplace(sim::SimBus::instance(), app::defaultDemoStateFile());
+    backend = &demo->backend();
+  } else {
+    platformBackend = device::makePlatformBackend();
+    backend = platformBackend.get();
+  }
+
+  app::CMainWnd window(*backend);
+  if (!window.create(nullptr, app::kMainWindowTitle, {kMainWindowStyle, 0}, app::kMainWindowSize)) {
+    std::fprintf(stderr, "varnacle-driver: the main window cannot be built from the skin\n");
+    return 1;
+  }
+  window.centre();
+  instance.listen([id = window.id()] { ui::postMessage(id, app::msg::kWake); });
+  application.run();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool simulate = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--simulate") == 0) {
+      simulate = true;
+    } else {
+      std::fprintf(stderr, "usage: varnacle-driver [--simulate]\n");
+      return 2;
+    }
+  }
+  return run(argc, argv, simulate);
+}

@@ -1,0 +1,432 @@
+#include "app/main_wnd.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <strings.h>
+#include <thread>
+
+#include "app/main_messages.h"
+#include "app/msg_wnd.h"
+#include "app/skin_apply.h"
+#include "app/skin_frame.h"
+#include "device/session_connect.h"
+#include "platform/debug_output.h"
+#include "profile/ini_store.h"
+#include "profile/paths.h"
+#include "ui/application.h"
+#include "ui/builder.h"
+#include "ui/dispatcher.h"
+#include "ui/language.h"
+#include "ui/painter.h"
+
+namespace varnacle::app {
+
+namespace {
+
+using platform::debugOutput;
+using platform::WorkerSlot;
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+std::string hexLine(const char* format, unsigned a, unsigned long b, long c) {
+  char buf[96];
+  std::snprintf(buf, sizeof buf, format, a, b, c);
+  return buf;
+}
+
+// Page classes of the main layout and their layout files.
+struct PageLayout {
+  std::string_view className;
+  std::string_view file;
+};
+constexpr PageLayout kPageLayouts[] = {
+    {"kb_Key_UI", "keyboard_key.xml"},  {"kb_Deng_UI", "keyboard_deng.xml"},
+    {"kb_Macro_UI", "keyboard_macro.xml"}, {"MS_Deng_UI", "Mouse_deng.xml"},
+    {"MS_Macro_UI", "Mouse_macro.xml"}, {"MS_Key_UI", "Mouse_key.xml"},
+    {"MP_deng_UI", "MousePad_deng.xml"}, {"MS_DPI_UI", "Mouse_DPI.xml"},
+    {"MS_CURSOR_UI", "Mouse_cursor.xml"},
+};
+
+// The tab of each device, by DeviceKind.
+constexpr std::array<std::string_view, 3> kDeviceTabs = {"kb_tab", "ms_tab", "mp_tab"};
+
+// The palettes that start with the accent colour.
+constexpr std::string_view kStartPalettes[] = {"Pallet", "ms_deng_Color_Pallet",
+                                               "mp_deng_Color_Pallet", "kb_deng_Color_Pallet"};
+
+// The lighting key controls the previews tint: name stem and count.
+struct LightKeys {
+  std::string_view stem;
+  int count;
+};
+constexpr LightKeys kLightKeys[] = {{"ms_dkey_", 20}, {"mp_dkey_", 15}, {"kb_dkey_", 126}};
+
+// Presence slots and stop lines by DeviceKind.
+constexpr std::array<WorkerSlot, 3> kPresenceSlots = {
+    WorkerSlot::keyboardPresence, WorkerSlot::mousePresence, WorkerSlot::mousePadPresence};
+
+}  // namespace
+
+CMainWnd::CMainWnd(device::HidBackend& backend, MainTiming timing)
+    : backend_(backend), timing_(timing) {
+  for (auto& s : sessions_) s = std::make_unique<device::DeviceSession>(backend_);
+  addVirtualWindow("mainpage", [](const ui::Notification&) {});
+}
+
+CMainWnd::~CMainWnd() {
+  if (trayMenu_) trayMenu_->close();
+  removeVirtualWindow("mainpage");
+}
+
+void CMainWnd::addPage(std::unique_ptr<Page> page) { pages_.push_back(std::move(page)); }
+
+void CMainWnd::forEachPage(const std::function<void(Page&)>& f) {
+  for (auto& p : pages_) f(*p);
+}
+
+bool CMainWnd::anyOnline() const {
+  return std::any_of(sessions_.begin(), sessions_.end(), [](const auto& s) { return s->online.load(); });
+}
+
+std::unique_ptr<ui::Control> CMainWnd::createControl(std::string_view className) {
+  for (const PageLayout& page : kPageLayouts)
+    if (equalsNoCase(className, page.className)) return ui::buildLayout(page.file, *this);
+  return nullptr;
+}
+
+void CMainWnd::initWindow() {
+  debugOutput("InitWindow");
+  ui::setCurrentLanguageName("en");
+  ui::loadLanguage("lan_en.xml");
+  chinese_ = false;
+  ObserverImpl::instance().addReceiver(*this);
+
+  for (const LightKeys& keys : kLightKeys)
+    for (int i = 0; i < keys.count; ++i)
+      if (ui::Control* c = findControl(std::string(keys.stem) + std::to_string(i))) {
+        c->setIsChangerColor(true);
+        c->setChangerAlpha(0);
+      }
+  for (std::string_view name : kStartPalettes)
+    if (auto* p = findControl<ui::ColorPalette>(name)) p->setSelectColor(kPaletteStartColor);
+
+  tray_.create(*this, "common/icon.png", kTrayTip);
+}
+
+void CMainWnd::startUp() {
+  applyStoredSkin(*this);
+  forEachPage([](Page& p) { p.startUp(); });
+  for (DeviceKind kind : kAllDeviceKinds) {
+    device::assignIdentity(session(kind), kind);
+    session(kind).online = false;
+  }
+  hide();
+  startWorkers();
+}
+
+device::PresenceHooks CMainWnd::presenceHooks(DeviceKind kind) {
+  const ui::WindowId self = id();
+  device::PresenceHooks hooks;
+  hooks.arrived = [this, self, kind] {
+    if (kind == DeviceKind::mouse) {
+      // The pages read the mouse here, on the presence thread, under its lock.
+      for (auto& p : pages_) p->deviceArrived(kind, session(kind));
+    }
+    ui::post([self, kind] {
+      if (auto* w = dynamic_cast<CMainWnd*>(ui::Window::fromId(self))) w->showDevice(kind);
+    });
+  };
+  hooks.departed = [self, kind] {
+    ui::post([self, kind] {
+      if (auto* w = dynamic_cast<CMainWnd*>(ui::Window::fromId(self))) w->hideDevice(kind);
+    });
+  };
+  if (kind == DeviceKind::mouse) {
+    hooks.present = [this, self] {
+      const int shown = session(DeviceKind::keyboard).online || session(DeviceKind::mousePad).online;
+      if (sameModeShown_.exchange(shown) == shown) return;
+      ui::post([self, shown] {
+        if (auto* w = ui::Window::fromId(self))
+          if (auto* c = w->findControl("ms_deng_same_mode")) c->setVisible(shown != 0);
+      });
+    };
+  }
+  hooks.firstPassOnline = [self] { ui::postMessage(self, msg::kWake); };
+  return hooks;
+}
+
+void CMainWnd::startWorkers() {
+  for (DeviceKind kind : {DeviceKind::mouse, DeviceKind::keyboard, DeviceKind::mousePad}) {
+    auto watcher = std::make_unique<device::PresenceWatcher>(session(kind), presenceHooks(kind));
+    watcher->presentPeriod = timing_.presencePresent;
+    watcher->absentPeriod = timing_.presenceAbsent;
+    presence_[index(kind)] = std::move(watcher);
+  }
+  const ui::WindowId self = id();
+  mouseListener_ = std::make_unique<device::NotificationListener>(
+      backend_, device::kMouseListener, [this, self](uint16_t usage) {
+        switch (usage) {
+          case 0x0401: ui::sendMessage(self, msg::kMouseReloadActive); break;
+          case 0x0402: ui::sendMessage(self, msg::kMouseReadAll); break;
+          case 0x0403: mouseTrigger_ = true; break;
+          default: break;
+        }
+      });
+  keyboardListener_ = std::make_unique<device::NotificationListener>(
+      backend_, device::kKeyboardListener, [self](uint16_t usage) {
+        switch (usage) {
+          case 0x0401: ui::sendMessage(self, msg::kKeyboardReloadRecord); break;
+          case 0x0402: ui::sendMessage(self, msg::kKeyboardReadAll); break;
+          default: break;
+        }
+      });
+  for (auto* l : {mouseListener_.get(), keyboardListener_.get()}) {
+    l->scanPeriod = timing_.listenerScan;
+    l->readTimeoutMs = timing_.listenerReadMs;
+  }
+
+  auto startPresence = [this](DeviceKind kind) {
+    const WorkerSlot slot = kPresenceSlots[index(kind)];
+    slots_.start(slot, [w = presence_[index(kind)].get(), slot](platform::Event& stop) { w->run(slot, stop); });
+  };
+  startPresence(DeviceKind::mouse);
+  slots_.start(WorkerSlot::mouseListener, [l = mouseListener_.get()](platform::Event& stop) {
+    l->run(WorkerSlot::mouseListener, stop);
+  });
+  slots_.start(WorkerSlot::keyboardListener, [l = keyboardListener_.get()](platform::Event& stop) {
+    l->run(WorkerSlot::keyboardListener, stop);
+  });
+  setTimer(kTimerPreviewTick, timing_.previewTickMs);
+  setTimer(kTimerLivePush, timing_.livePushMs);
+  startPresence(DeviceKind::keyboard);
+  startPresence(DeviceKind::mousePad);
+}
+
+void CMainWnd::showDevice(DeviceKind kind) {
+  forEachPage([kind](Page& p) { p.deviceShown(kind); });
+  if (kind == DeviceKind::keyboard) sendMessage(msg::kKeyboardReadAll);
+  if (kind == DeviceKind::mousePad) sendMessage(msg::kPadReadAll);
+  if (auto* tab = findControl(kDeviceTabs[index(kind)])) tab->setVisible(true);
+  selectTab(kDeviceTabs[index(kind)]);
+  if (kind == DeviceKind::mouse) setTimer(kTimerRepaint, 100);
+}
+
+void CMainWnd::hideDevice(DeviceKind kind) {
+  if (auto* tab = findControl(kDeviceTabs[index(kind)])) tab->setVisible(false);
+  forEachPage([kind](Page& p) { p.deviceGone(kind); });
+  for (DeviceKind other : {DeviceKind::keyboard, DeviceKind::mousePad, DeviceKind::mouse}) {
+    if (other != kind && session(other).online) {
+      selectTab(kDeviceTabs[index(other)]);
+      return;
+    }
+  }
+  hide();
+}
+
+void CMainWnd::selectTab(std::string_view tabName) {
+  if (auto* tab = findControl<ui::Option>(tabName)) tab->setSelected(true);
+}
+
+void CMainWnd::followTabBinding(const ui::Notification& n) {
+  auto* option = dynamic_cast<ui::Option*>(n.sender);
+  if (!option || !option->isSelected()) return;
+  const std::string layout = option->attribute("bindtablayout");
+  if (layout.empty()) return;
+  if (auto* tabs = findControl<ui::TabLayout>(layout))
+    tabs->selectItem(std::atoi(option->attribute("bindtabindex").c_str()));
+}
+
+void CMainWnd::notify(const ui::Notification& n) {
+  const std::string senderName = n.sender ? n.sender->name() : std::string();
+  debugOutput(n.type + " " + senderName);
+  if (n.type == ui::notify::kWindowInit) {
+    startUp();
+  } else if (n.type == ui::notify::kClick) {
+    if (equalsNoCase(senderName, "closebtn")) {
+      destroy();
+      return;
+    }
+    if (senderName == "minbtn") return minimize();
+    if (senderName == "maxbtn") return maximize();
+    if (senderName == "restorebtn") return restore();
+    if (senderName == "skinbtn" && n.sender) CSkinFrame::open(*this, *n.sender);
+    forEachPage([&](Page& p) { p.notify(n); });
+  } else if (n.type == ui::notify::kSelectChanged) {
+    followTabBinding(n);
+    forEachPage([&](Page& p) { p.notify(n); });
+  } else if (n.type != "windowsize") {
+    forEachPage([&](Page& p) { p.notify(n); });
+  }
+  ui::Window::notify(n);
+}
+
+void CMainWnd::showNoDevice(bool& guard) {
+  hide();
+  if (guard) return;
+  guard = true;
+  showMessage(this, "message_text_1", true);
+  guard = false;
+}
+
+void CMainWnd::bringUp() {
+  if (!anyOnline()) return showNoDevice(wakeGuard_);
+  show();
+  restore();
+  bringToFront();
+}
+
+void CMainWnd::trayClick(std::intptr_t mouseMessage) {
+  if (mouseMessage == ui::kTrayLeftButtonUp) {
+    if (!anyOnline()) return showNoDevice(trayGuard_);
+    show();
+    restore();
+    bringToFront();
+    invalidate();
+    relayout();
+    setTimer(kTimerRepaint, 10);
+  } else if (mouseMessage == ui::kTrayRightButtonUp) {
+    ui::Point at = ui::cursorPosition();
+    at.y -= 50;
+    if (trayMenu_) trayMenu_->close();
+    trayMenu_ = std::make_unique<ui::Menu>(*this, "menu.xml");
+    trayMenu_->insertItem(0, ui::MenuItem{.name = "exit", .text = "EXIT", .userData = {}, .checked = false});
+    trayMenu_->popup(at, ui::kAlignLeft | ui::kAlignTop);
+  }
+}
+
+void CMainWnd::toggleLanguage() {
+  if (!chinese_) {
+    ui::setCurrentLanguageName("cn_zh");
+    ui::loadLanguage("lan_cn.xml");
+  } else {
+    ui::setCurrentLanguageName("en");
+    ui::loadLanguage("lan_en.xml");
+  }
+  chinese_ = !chinese_;
+  ui::Window::reloadText();
+  invalidate();
+  relayout();
+}
+
+void CMainWnd::menuCommand(const ui::MenuCommand* command) {
+  if (!command) return;
+  const ui::MenuCommand chosen = *command;
+  if (equalsNoCase(chosen.name, "lan")) return toggleLanguage();
+  if (chosen.name == "qianting" || chosen.name == "Menu_Import" || chosen.name == "Menu_Export")
+    return;
+  if (chosen.name == "exit") return close(0);
+  showMessage(this, chosen.text, true);
+}
+
+std::intptr_t CMainWnd::handleMessage(std::uint32_t message, std::uintptr_t wParam,
+                                      std::intptr_t lParam, bool& handled) {
+  handled = false;
+  switch (message) {
+    case ui::kMsgActivate:
+      debugOutput(hexLine("%d%lxd%lxd", message, wParam, lParam));
+      return 0;
+    case msg::kWake:
+      debugOutput(hexLine("软件标示 %d，%lxd%lxd", message, wParam, lParam));
+      bringUp();
+      return 0;
+    case ui::kMsgDestroy:
+      shutdown();
+      handled = true;
+      return 0;
+    case msg::kMenuCommand:
+      menuCommand(ui::menuCommandFrom(wParam));
+      handled = true;
+      return 0;
+    case msg::kTray:
+      trayClick(lParam);
+      return 0;
+    case msg::kDpiChanged:
+      setDpi(static_cast<int>(wParam & 0xFFFF));
+      resetDpiAssets();
+      if (lParam) move(*reinterpret_cast<const ui::Rect*>(lParam));
+      if (root()) root()->invalidate();
+      return 0;
+    case msg::kProgressShow:
+      if (auto* c = findControl("setting_progress")) c->setVisible(true);
+      break;
+    case msg::kProgressDone:
+      setTimer(kTimerProgress, 1000);
+      break;
+    case msg::kHookKeySingleKey: debugOutput("WM_HOOK_KEY_SINGLEKEY"); break;
+    case msg::kHookKeyKbHitKey: debugOutput("WM_HOOK_KEY_KBHITKEY"); return 0;
+    case msg::kHookKeyMacro: debugOutput("WM_HOOK_KEY_MACRO"); break;
+    case msg::kHookMouSingleKey: debugOutput("WM_HOOK_MOU_SINGLEKEY"); break;
+    case msg::kHookMouHitKey: debugOutput("WM_HOOK_MOU_HitKEY"); return 0;
+    case msg::kHookMouMacro: debugOutput("WM_HOOK_MOU_MACRO"); break;
+    case msg::kPadTintColor:
+      if (auto* c = findControl("mp_dkey_" + std::to_string(wParam)))
+        c->setChangerColor(static_cast<ui::Color>(lParam));
+      return 0;
+    case msg::kPadTintAlpha:
+      if (auto* c = findControl("mp_dkey_" + std::to_string(wParam)))
+        c->setChangerAlpha(static_cast<int>(lParam));
+      return 0;
+    case msg::kHookKeyMouseEvent:
+    case msg::kHookMouMouseEvent:
+    case msg::kMouseReadAll:
+    case msg::kMouseReloadActive:
+    case msg::kPadReadAll:
+    case msg::kPadReloadActive:
+    case msg::kKeyboardReadAll:
+    case msg::kKeyboardReloadRecord:
+    case msg::kKeyboardReadKeyTable:
+      break;
+    default:
+      return 0;
+  }
+  forEachPage([&](Page& p) { p.deviceMessage(message, wParam, lParam); });
+  return 0;
+}
+
+void CMainWnd::onTimer(int timerId) {
+  switch (timerId) {
+    case kTimerProgress:
+      killTimer(kTimerProgress);
+      if (auto* c = findControl("setting_progress")) c->setVisible(false);
+      break;
+    case kTimerLivePush:
+      liveLighting_.flush({sessions_[0].get(), sessions_[1].get(), sessions_[2].get()});
+      break;
+    case kTimerPreviewTick:
+      ticks_.advance();
+      break;
+    case kTimerRepaint:
+      invalidate();
+      relayout();
+      killTimer(kTimerRepaint);
+      debugOutput("1234567890");
+      break;
+    default:
+      break;
+  }
+}
+
+bool CMainWnd::receive(const SkinChangedParam& param) {
+  applySkin(*this, param);
+  return true;
+}
+
+void CMainWnd::shutdown() {
+  tray_.remove();
+  debugOutput("退出测试");
+  hide();
+  // Listeners waiting in a send give up now instead of holding the exit.
+  ui::beginShutdown();
+  slots_.stopAll(timing_.shutdownDeadline);
+  killTimer(kTimerLivePush);
+  killTimer(kTimerPreviewTick);
+  if (auto* app = ui::Application::instance()) app->quit(0);
+}
+
+}  // namespace varnacle::app

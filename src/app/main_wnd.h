@@ -1,0 +1,121 @@
+#pragma once
+// The main window: owns the three device sessions, the worker slots, the live
+// lighting push, the tray icon and the pages; routes notifications, numbered
+// messages and timers.
+//
+// UI thread only, except that workers reach it through the dispatcher with
+// id(). The object lives from before create() until after the event loop
+// ended; the sessions are destroyed in the order mouse pad, mouse, keyboard.
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "app/page.h"
+#include "app/skin_observer.h"
+#include "device/device_session.h"
+#include "device/live_lighting.h"
+#include "device/notification_listener.h"
+#include "device/presence.h"
+#include "platform/worker_slots.h"
+#include "ui/menu.h"
+#include "ui/tray.h"
+#include "ui/window.h"
+
+namespace varnacle::app {
+
+// The window's fixed texts and size.
+inline constexpr std::string_view kMainWindowTitle = "Varnacle Driver";
+inline constexpr std::string_view kTrayTip = "GRIMWOLF Q650 Gaming Mouse";
+inline constexpr ui::Size kMainWindowSize{800, 572};
+inline constexpr ui::Color kPaletteStartColor = 0xFF0199CB;
+
+// Timer ids.
+inline constexpr int kTimerProgress = 1;
+inline constexpr int kTimerLivePush = 2;
+inline constexpr int kTimerPreviewTick = 3;
+inline constexpr int kTimerRepaint = 7;
+
+// Pacing of the worker threads and timers; tests shorten them.
+struct MainTiming {
+  std::chrono::milliseconds presencePresent{100};
+  std::chrono::milliseconds presenceAbsent{1000};
+  std::chrono::milliseconds listenerScan{1000};
+  int listenerReadMs = 500;
+  int livePushMs = 1000;
+  int previewTickMs = 10;
+  std::chrono::milliseconds shutdownDeadline{10000};
+};
+
+class CMainWnd : public ui::Window, public ReceiverImpl {
+ public:
+  // The backend serves the sessions and listeners and must outlive the window.
+  explicit CMainWnd(device::HidBackend& backend, MainTiming timing = {});
+  ~CMainWnd() override;
+
+  std::string layoutName() const override { return "XML_MAIN"; }
+  std::string windowClassName() const override { return "MainWnd"; }
+
+  void initWindow() override;
+  void notify(const ui::Notification& n) override;
+  std::unique_ptr<ui::Control> createControl(std::string_view className) override;
+  std::intptr_t handleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
+                              bool& handled) override;
+  void onTimer(int id) override;
+  bool receive(const SkinChangedParam& param) override;
+
+  // Pages are added before create(); the window owns them.
+  void addPage(std::unique_ptr<Page> page);
+
+  device::DeviceSession& session(DeviceKind kind) { return *sessions_[index(kind)]; }
+  device::LiveLighting& liveLighting() { return liveLighting_; }
+  device::PreviewTicks& previewTicks() { return ticks_; }
+  // Set by the mouse listener on usage 0x0403; taken by the mouse pad preview.
+  std::atomic<bool>& mouseTrigger() { return mouseTrigger_; }
+  bool chineseLoaded() const { return chinese_; }
+  const ui::Menu* trayMenu() const { return trayMenu_.get(); }
+  platform::WorkerSlots& workerSlots() { return slots_; }
+
+ private:
+  static constexpr std::size_t index(DeviceKind kind) { return static_cast<std::size_t>(kind); }
+  bool anyOnline() const;
+  void startUp();
+  void startWorkers();
+  void shutdown();
+  void bringUp();
+  void trayClick(std::intptr_t mouseMessage);
+  void menuCommand(const ui::MenuCommand* command);
+  void toggleLanguage();
+  void showNoDevice(bool& guard);
+  void selectTab(std::string_view tabName);
+  // Option "selectchanged" with a "bindtablayout" attribute selects its page.
+  void followTabBinding(const ui::Notification& n);
+  // Presence, UI side.
+  void showDevice(DeviceKind kind);
+  void hideDevice(DeviceKind kind);
+  device::PresenceHooks presenceHooks(DeviceKind kind);
+  void forEachPage(const std::function<void(Page&)>& f);
+
+  device::HidBackend& backend_;
+  MainTiming timing_;
+  std::array<std::unique_ptr<device::DeviceSession>, 3> sessions_;
+  std::array<std::unique_ptr<device::PresenceWatcher>, 3> presence_;
+  std::unique_ptr<device::NotificationListener> mouseListener_;
+  std::unique_ptr<device::NotificationListener> keyboardListener_;
+  std::vector<std::unique_ptr<Page>> pages_;
+  device::LiveLighting liveLighting_;
+  device::PreviewTicks ticks_;
+  std::atomic<bool> mouseTrigger_{false};
+  ui::TrayIcon tray_;
+  std::unique_ptr<ui::Menu> trayMenu_;
+  bool chinese_ = false;
+  bool trayGuard_ = false;
+  bool wakeGuard_ = false;
+  // Whether "ms_deng_same_mode" is shown; posted only when it changes.
+  std::atomic<int> sameModeShown_{-1};
+  // Last member: threads end before anything they use is destroyed.
+  platform::WorkerSlots slots_;
+};
+
+}  // namespace varnacle::app
