@@ -22,66 +22,68 @@ namespace {
 namespace fs = std::filesystem;
 
 // Text ids the program's code, pages and device catalogues name.
-constexpr std::array<std::string_view, 232> kProgramTextIds = {
-    // Message box texts (no 10).
-    "message_text_1", "message_text_2", "message_text_3", "message_text_4", "message_text_5",
-    "message_text_6", "message_text_7", "message_text_8", "message_text_9", "message_text_11",
-    "message_text_12", "message_text_13", "message_text_14", "message_text_15", "message_text_16",
-    "message_text_17", "message_text_18",
-    // Mouse buttons, swings, DPI steps, fire key; macro mouse steps.
-    "mouse_key_left", "mouse_key_middle", "mouse_key_right", "mouse_key_forward", "mouse_key_back",
-    "mouse_key_left_Swing", "mouse_key_right_Swing", "mouse_key_up_Swing", "mouse_key_down_Swing",
-    "mouse_key_DPI_add", "mouse_key_DPI_sub", "mouse_key_DPI_loop", "mouse_key_fire_key",
-    "mouse_move_to_left_text", "mouse_move_to_right_text", "mouse_move_to_up_text",
-    "mouse_move_to_down_text", "mouse_cursor_text", "mouse_text",
-    // Multimedia, browser and system functions.
-    "media_text", "media_play", "media_stop", "media_prev", "media_next", "media_vol_sub",
-    "media_vol_add", "media_mute", "web_text", "web_refresh", "wed_stop", "wed_back", "wed_forward",
-    "wed_favorite", "web_search", "media_mypc", "media_calc", "media_mail", "system_power",
-    "system_sleep", "system_wake_up",
-    // Fire-key sequences, unknown function, changed-key mark, recording button.
-    "GUN_1", "GUN_2", "GUN_3", "GUN_4", "close_text", "Key_Set", "macro_btn_star_redio_text",
-    "macro_btn_stop_redio_text",
-    // Keyboard key names, in key table order, then the media and power rows.
-    "keyboard_key_LCtrl", "keyboard_key_LShift", "keyboard_key_LAlt", "keyboard_key_LWin",
-    "keyboard_key_RCtrl", "keyboard_key_RShift", "keyboard_key_RAlt", "keyboard_key_RWin",
-    "keyboard_key_A", "keyboard_key_B", "keyboard_key_C", "keyboard_key_D", "keyboard_key_E",
-    "keyboard_key_F", "keyboard_key_G", "keyboard_key_H", "keyboard_key_I", "keyboard_key_J",
-    "keyboard_key_K", "keyboard_key_L", "keyboard_key_M", "keyboard_key_N", "keyboard_key_O",
-    "keyboard_key_P", "keyboard_key_Q", "keyboard_key_R", "keyboard_key_S", "keyboard_key_T",
-    "keyboard_key_U", "keyboard_key_V", "keyboard_key_W", "keyboard_key_X", "keyboard_key_Y",
-    "keyboard_key_Z", "keyboard_key_1", "keyboard_key_2", "keyboard_key_3", "keyboard_key_4",
-    "keyboard_key_5", "keyboard_key_6", "keyboard_key_7", "keyboard_key_8", "keyboard_key_9",
-    "keyboard_key_0", "keyboard_key_Enter", "keyboard_key_Esc", "keyboard_key_BackSpace",
-    "keyboard_key_Tab", "keyboard_key_Space", "keyboard_key_-", "keyboard_key_=", "keyboard_key_[",
-    "keyboard_key_]", "keyboard_key_xiegang", "keyboard_key_;", "keyboard_key_'", "keyboard_key_`",
-    "keyboard_key_<", "keyboard_key_.", "keyboard_key_/", "keyboard_key_Caplk", "keyboard_key_F1",
-    "keyboard_key_F2", "keyboard_key_F3", "keyboard_key_F4", "keyboard_key_F5", "keyboard_key_F6",
-    "keyboard_key_F7", "keyboard_key_F8", "keyboard_key_F9", "keyboard_key_F10", "keyboard_key_F11",
-    "keyboard_key_F12", "keyboard_key_Print Scr", "keyboard_key_Scroll Lock", "keyboard_key_Pause",
-    "keyboard_key_Insert", "keyboard_key_Home", "keyboard_key_Page Up", "keyboard_key_Delete",
-    "keyboard_key_End", "keyboard_key_Page Down", "keyboard_key_Right", "keyboard_key_Left",
-    "keyboard_key_Down", "keyboard_key_Up", "keyboard_key_Num Lock", "keyboard_key_Num /",
-    "keyboard_key_Num *", "keyboard_key_Num -", "keyboard_key_Num +", "keyboard_key_Num Enter",
-    "keyboard_key_Num 1", "keyboard_key_Num 2", "keyboard_key_Num 3", "keyboard_key_Num 4",
-    "keyboard_key_Num 5", "keyboard_key_Num 6", "keyboard_key_Num 7", "keyboard_key_Num 8",
-    "keyboard_key_Num 9", "keyboard_key_Num 0", "keyboard_key_Decimal", "keyboard_key_App",
-    "keyboard_key_Launch App2", "keyboard_key_Browaer Home", "keyboard_key_Media Play Pause",
-    "keyboard_key_Power", "keyboard_key_Sleep", "keyboard_key_Wakeup",
-    // Skin texts: tray menu, main window, message box, DPI, lighting, profiles.
-    "menu_lan_text", "menu_qianting_text", "menu_import_text", "menu_export_text", "menu_exit_text",
-    "main_title_text", "main_close_tip", "main_min_tip", "main_max_tip", "main_restore_tip",
-    "main_skin_tip", "skin_image_text", "skin_color_text", "skin_custom_text", "skin_reset_text",
-    "device_keyboard_text", "device_mouse_text", "device_mousepad_text", "page_key_text",
-    "page_dpi_text", "page_deng_text", "page_macro_text", "page_cursor_text", "apply_text",
-    "msg_title_text", "msg_confirm_text", "msg_cancel_text", "dpi_stage_text", "dpi_color_text",
-    "report_rate_text", "lift_height_text", "pointer_speed_text", "wheel_lines_text",
-    "onboard_profile_text", "restore_default_text", "deng_mode_text", "deng_brightness_text",
-    "deng_speed_text", "deng_direction_text", "deng_left_text", "deng_right_text",
-    "deng_7color_text", "deng_color_text", "deng_same_mode_text", "kb_deng_custom_table_text",
-    "kb_deng_all_bright_text", "kb_deng_all_kill_text", "profile_text", "profile_add_text",
-    "profile_delete_text", "profile_copy_text", "profile_rename_text", "profile_import_text",
-    "profile_export_text", "profile_reset_text", "profile_save_text", "profile_link_text"};
+constexpr auto kProgramTextIds = std::to_array<std::string_view>(
+    {// Message box texts (no 10).
+     "message_text_1", "message_text_2", "message_text_3", "message_text_4", "message_text_5",
+     "message_text_6", "message_text_7", "message_text_8", "message_text_9", "message_text_11",
+     "message_text_12", "message_text_13", "message_text_14", "message_text_15", "message_text_16",
+     "message_text_17", "message_text_18",
+     // Mouse buttons, swings, DPI steps, fire key; macro mouse steps.
+     "mouse_key_left", "mouse_key_middle", "mouse_key_right", "mouse_key_forward", "mouse_key_back",
+     "mouse_key_left_Swing", "mouse_key_right_Swing", "mouse_key_up_Swing", "mouse_key_down_Swing",
+     "mouse_key_DPI_add", "mouse_key_DPI_sub", "mouse_key_DPI_loop", "mouse_key_fire_key",
+     "mouse_move_to_left_text", "mouse_move_to_right_text", "mouse_move_to_up_text",
+     "mouse_move_to_down_text", "mouse_cursor_text", "mouse_text",
+     // Multimedia, browser and system functions.
+     "media_text", "media_play", "media_stop", "media_prev", "media_next", "media_vol_sub",
+     "media_vol_add", "media_mute", "web_text", "web_refresh", "wed_stop", "wed_back",
+     "wed_forward", "wed_favorite", "web_search", "media_mypc", "media_calc", "media_mail",
+     "system_power", "system_sleep", "system_wake_up",
+     // Fire-key sequences, unknown function, changed-key mark, recording button.
+     "GUN_1", "GUN_2", "GUN_3", "GUN_4", "close_text", "Key_Set", "macro_btn_star_redio_text",
+     "macro_btn_stop_redio_text",
+     // Keyboard key names, in key table order, then the media and power rows.
+     "keyboard_key_LCtrl", "keyboard_key_LShift", "keyboard_key_LAlt", "keyboard_key_LWin",
+     "keyboard_key_RCtrl", "keyboard_key_RShift", "keyboard_key_RAlt", "keyboard_key_RWin",
+     "keyboard_key_A", "keyboard_key_B", "keyboard_key_C", "keyboard_key_D", "keyboard_key_E",
+     "keyboard_key_F", "keyboard_key_G", "keyboard_key_H", "keyboard_key_I", "keyboard_key_J",
+     "keyboard_key_K", "keyboard_key_L", "keyboard_key_M", "keyboard_key_N", "keyboard_key_O",
+     "keyboard_key_P", "keyboard_key_Q", "keyboard_key_R", "keyboard_key_S", "keyboard_key_T",
+     "keyboard_key_U", "keyboard_key_V", "keyboard_key_W", "keyboard_key_X", "keyboard_key_Y",
+     "keyboard_key_Z", "keyboard_key_1", "keyboard_key_2", "keyboard_key_3", "keyboard_key_4",
+     "keyboard_key_5", "keyboard_key_6", "keyboard_key_7", "keyboard_key_8", "keyboard_key_9",
+     "keyboard_key_0", "keyboard_key_Enter", "keyboard_key_Esc", "keyboard_key_BackSpace",
+     "keyboard_key_Tab", "keyboard_key_Space", "keyboard_key_-", "keyboard_key_=", "keyboard_key_[",
+     "keyboard_key_]", "keyboard_key_xiegang", "keyboard_key_;", "keyboard_key_'", "keyboard_key_`",
+     "keyboard_key_<", "keyboard_key_.", "keyboard_key_/", "keyboard_key_Caplk", "keyboard_key_F1",
+     "keyboard_key_F2", "keyboard_key_F3", "keyboard_key_F4", "keyboard_key_F5", "keyboard_key_F6",
+     "keyboard_key_F7", "keyboard_key_F8", "keyboard_key_F9", "keyboard_key_F10",
+     "keyboard_key_F11", "keyboard_key_F12", "keyboard_key_Print Scr", "keyboard_key_Scroll Lock",
+     "keyboard_key_Pause", "keyboard_key_Insert", "keyboard_key_Home", "keyboard_key_Page Up",
+     "keyboard_key_Delete", "keyboard_key_End", "keyboard_key_Page Down", "keyboard_key_Right",
+     "keyboard_key_Left", "keyboard_key_Down", "keyboard_key_Up", "keyboard_key_Num Lock",
+     "keyboard_key_Num /", "keyboard_key_Num *", "keyboard_key_Num -", "keyboard_key_Num +",
+     "keyboard_key_Num Enter", "keyboard_key_Num 1", "keyboard_key_Num 2", "keyboard_key_Num 3",
+     "keyboard_key_Num 4", "keyboard_key_Num 5", "keyboard_key_Num 6", "keyboard_key_Num 7",
+     "keyboard_key_Num 8", "keyboard_key_Num 9", "keyboard_key_Num 0", "keyboard_key_Decimal",
+     "keyboard_key_App", "keyboard_key_Launch App2", "keyboard_key_Browaer Home",
+     "keyboard_key_Media Play Pause", "keyboard_key_Power", "keyboard_key_Sleep",
+     "keyboard_key_Wakeup",
+     // Skin texts: tray menu, main window, message box, DPI, lighting, profiles.
+     "menu_lan_text", "menu_qianting_text", "menu_import_text", "menu_export_text",
+     "menu_exit_text", "main_title_text", "main_close_tip", "main_min_tip", "main_max_tip",
+     "main_restore_tip", "main_skin_tip", "skin_image_text", "skin_color_text", "skin_custom_text",
+     "skin_reset_text", "device_keyboard_text", "device_mouse_text", "device_mousepad_text",
+     "page_key_text", "page_dpi_text", "page_deng_text", "page_macro_text", "page_cursor_text",
+     "apply_text", "setting_progress_text", "msg_title_text", "msg_confirm_text", "msg_cancel_text",
+     "dpi_stage_text", "dpi_color_text", "report_rate_text", "lift_height_text",
+     "pointer_speed_text", "wheel_lines_text", "onboard_profile_text", "restore_default_text",
+     "deng_mode_text", "deng_brightness_text", "deng_speed_text", "deng_direction_text",
+     "deng_left_text", "deng_right_text", "deng_7color_text", "deng_color_text",
+     "deng_same_mode_text", "kb_deng_custom_table_text", "kb_deng_all_bright_text",
+     "kb_deng_all_kill_text", "profile_text", "profile_add_text", "profile_delete_text",
+     "profile_copy_text", "profile_rename_text", "profile_import_text", "profile_export_text",
+     "profile_reset_text", "profile_save_text", "profile_link_text"});
 
 // Lighting mode names: "<device>_deng_mode_<n>" for the mouse's 6, the keyboard's 10
 // and the mouse pad's 9 modes.
@@ -316,6 +318,43 @@ TEST(LanguageFiles, IdsReferencedByTheSourcesExist) {
     }
   }
   EXPECT_GT(scanned, 0) << "no sources found under " << VARNACLE_SOURCE_DIR;
+}
+
+// The layouts name language keys too: controls with resourcetext="true" (and the
+// items of such a combo) and every menu item. Each must exist.
+TEST(LanguageFiles, IdsReferencedByTheSkinLayoutsExist) {
+  static const std::regex kTag(R"rx(<(/?)([A-Za-z]+)\b([^>]*?)(/?)>)rx");
+  static const std::regex kText(R"rx(\btext="([^"]*)")rx");
+  static const std::regex kResource(R"rx(\bresourcetext="true")rx");
+  std::set<std::string> known;
+  for (const auto& [id, value] : loadSkinLanguage("lan_en.xml").texts) known.insert(id);
+
+  int keys = 0;
+  for (const auto& entry : fs::directory_iterator(fs::path(VARNACLE_SKIN_DIR))) {
+    const std::string file = entry.path().filename().string();
+    if (entry.path().extension() != ".xml" || file.rfind("lan_", 0) == 0) continue;
+    const std::string content = readFile(entry.path());
+    bool inResourceCombo = false;
+    for (auto it = std::sregex_iterator(content.begin(), content.end(), kTag);
+         it != std::sregex_iterator(); ++it) {
+      const bool closing = !(*it)[1].str().empty();
+      const std::string element = (*it)[2];
+      const std::string attributes = (*it)[3];
+      const bool selfClosed = !(*it)[4].str().empty();
+      if (element == "Combo") {
+        inResourceCombo = !closing && !selfClosed && std::regex_search(attributes, kResource);
+      }
+      if (closing) continue;
+      std::smatch text;
+      if (!std::regex_search(attributes, text, kText) || text[1].str().empty()) continue;
+      const bool isKey = element == "MenuElement" || std::regex_search(attributes, kResource) ||
+                         (inResourceCombo && element == "ListLabelElement");
+      if (!isKey) continue;
+      ++keys;
+      EXPECT_TRUE(known.count(text[1].str())) << file << " uses unknown text id " << text[1];
+    }
+  }
+  EXPECT_GT(keys, 0) << "no layout in " << VARNACLE_SKIN_DIR << " names a language key";
 }
 
 }  // namespace
