@@ -1,6 +1,7 @@
 #include "device/hid_device.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "device/hid_path.h"
@@ -72,9 +73,17 @@ DecodeStatus scaledValue(const ValueCap& cap, uint32_t raw, int32_t& scaled) {
     return DecodeStatus::badLogicalPhysical;
   const int64_t value = cap.isSigned() ? signExtend(raw, cap.bitSize) : int64_t(raw);
   if (value < cap.logicalMin || value > cap.logicalMax) return DecodeStatus::valueOutOfRange;
-  // Each factor is below 2^33, so the product fits comfortably.
-  const int64_t result = physicalMin + (value - cap.logicalMin) * (physicalMax - physicalMin) /
-                                           (cap.logicalMax - cap.logicalMin);
+  // Ranges reach 2^33 when a descriptor mixes signed and unsigned 32-bit
+  // bounds; their product then leaves 64 bits, so such ranges scale in
+  // floating point and the usual ones exactly.
+  const int64_t offset = value - cap.logicalMin;
+  const int64_t logicalRange = cap.logicalMax - cap.logicalMin;
+  const int64_t physicalRange = physicalMax - physicalMin;
+  constexpr int64_t kExact = int64_t(1) << 31;
+  const int64_t result = logicalRange < kExact && physicalRange < kExact
+                             ? physicalMin + offset * physicalRange / logicalRange
+                             : physicalMin + std::llround(double(offset) / double(logicalRange) *
+                                                          double(physicalRange));
   scaled = int32_t(std::clamp<int64_t>(result, std::numeric_limits<int32_t>::min(),
                                        std::numeric_limits<int32_t>::max()));
   return DecodeStatus::success;

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <limits>
 #include <thread>
 
 #include "device/hid_path.h"
@@ -343,6 +344,21 @@ TEST_F(DecodeTest, ValuesScaleFromLogicalToPhysicalRange) {
   EXPECT_EQ(d[0].status, DecodeStatus::success);
   EXPECT_EQ(d[1].rawValue, 0x1234u);
   EXPECT_EQ(d[1].status, DecodeStatus::badLogicalPhysical);
+}
+
+TEST_F(DecodeTest, FullThirtyTwoBitRangesScaleWithoutOverflow) {
+  // A signed 32-bit value over the whole range: range times range leaves 64 bits.
+  openWith({0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x09, 0x10, 0x17, 0x00, 0x00, 0x00,
+            0x80, 0x27, 0xFF, 0xFF, 0xFF, 0x7F, 0x75, 0x20, 0x95, 0x01, 0x81, 0x02, 0xC0});
+  auto& d = device.inputDescriptors();
+  ASSERT_EQ(d.size(), 1u);
+  const uint8_t five[] = {0, 0x05, 0x00, 0x00, 0x00};
+  ASSERT_TRUE(device.decodeInputReport(five));
+  EXPECT_EQ(d[0].scaledValue, 5);
+  const uint8_t lowest[] = {0, 0x00, 0x00, 0x00, 0x80};
+  ASSERT_TRUE(device.decodeInputReport(lowest));
+  EXPECT_EQ(d[0].rawValue, 0x80000000u);
+  EXPECT_EQ(d[0].scaledValue, std::numeric_limits<int32_t>::min());
 }
 
 TEST_F(DecodeTest, KeyboardPageListsEveryPressedUsageInsideEachRange) {
