@@ -1,5 +1,6 @@
 #include "app/chart_view.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace varnacle::app {
