@@ -14,7 +14,31 @@ namespace {
 // The box's window: a popup that clips its children, kept off the task bar.
 constexpr ui::WindowStyle kMsgWndStyle{0x82000000, ui::kExStyleToolWindow};
 
+// A label whose text wraps at word boundaries: messages are whole sentences.
+class MessageLabel : public ui::Label {
+ protected:
+  void paintText(ui::Painter& painter) override {
+    const std::string shown = text();
+    if (shown.empty()) return;
+    const ui::Rect r = rect();
+    const ui::Edges pad = textPadding();
+    ui::TextStyle style;
+    style.color = textColor();
+    style.align = textAlign();
+    style.font = font();
+    style.singleLine = false;
+    painter.drawText(
+        {r.left + pad.left, r.top + pad.top, r.right - pad.right, r.bottom - pad.bottom}, shown,
+        style);
+  }
+};
+
 }  // namespace
+
+std::unique_ptr<ui::Control> CMsgWnd::createControl(std::string_view className) {
+  if (ui::equalsNoCase(className, "MessageLabel")) return std::make_unique<MessageLabel>();
+  return Window::createControl(className);
+}
 
 void CMsgWnd::initWindow() {
   closeButton_ = findControl("closebtn");

@@ -9,6 +9,7 @@
 // isResourceText() tells a key from a literal text.
 //
 // UI thread only.
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,9 @@ class CMsgWnd : public ui::Window {
   std::string windowClassName() const override { return "MsgWnd"; }
   void initWindow() override;
   void notify(const ui::Notification& n) override;
+  // "MessageLabel": the label the message goes into, wrapping long texts over
+  // several lines.
+  std::unique_ptr<ui::Control> createControl(std::string_view className) override;
 
  private:
   void onClick(const ui::Notification& n);

@@ -11,6 +11,7 @@
 
 #include "app_test_support.h"
 #include "ui/dispatcher.h"
+#include "ui/image.h"
 #include "ui/modal_responder.h"
 
 namespace varnacle::app {
@@ -124,6 +125,32 @@ TEST(MessageBox, UnknownKeyShowsTheKeyItself) {
   showMessage(nullptr, "message_text_10", true);
   ASSERT_EQ(responder.shown.size(), 1u);
   EXPECT_EQ(responder.shown[0].displayed, "message_text_10");
+}
+
+TEST(MessageBox, LongMessagesWrapOverSeveralLines) {
+  CMsgWnd box;
+  ASSERT_TRUE(box.create(nullptr, "msgwnd"));
+  ui::Control* text = box.findControl("MessageText");
+  ASSERT_NE(text, nullptr);
+  text->setResourceText(true);
+  text->setText("message_text_11");
+  box.show();
+  const ui::Image img = ui::renderToImage(box);
+  const ui::Rect r = text->rect();
+  // Count the bands of rows that carry white text pixels.
+  int lines = 0;
+  bool inLine = false;
+  for (int y = r.top; y < r.bottom; ++y) {
+    bool ink = false;
+    for (int x = r.left; x < r.right && !ink; ++x) {
+      const ui::Color c = img.at(x, y);
+      ink = ui::redOf(c) > 200 && ui::greenOf(c) > 200 && ui::blueOf(c) > 200;
+    }
+    if (ink && !inLine) ++lines;
+    inLine = ink;
+  }
+  EXPECT_GE(lines, 2);
+  box.destroy();
 }
 
 TEST(FormattedMessage, ChineseTextWithTheNumber) {
