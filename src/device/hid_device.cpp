@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 
 #include "device/hid_path.h"
 
@@ -170,7 +171,10 @@ bool HidDevice::open() {
   capabilities_.inputReportLength = collection_->inputReportLength;
   capabilities_.outputReportLength = collection_->outputReportLength;
   capabilities_.featureReportLength = collection_->featureReportLength;
-  buildDescriptors();
+  if (!buildDescriptors()) {
+    releaseCapabilities();
+    return false;
+  }
   interfaceNumber_ = hexAfter(devicePath, "&mi_");
   collectionNumber_ = hexAfter(devicePath, "&col");
 
@@ -183,15 +187,13 @@ bool HidDevice::open() {
   return true;
 }
 
-void HidDevice::buildDescriptors() {
+bool HidDevice::buildDescriptors() {
   const auto& top = *collection_;
   // How many usages of a page one input report can carry at most.
-  const auto capacity = [&](uint16_t page) {
-    std::size_t n = 0;
-    for (const auto& cap : top.buttonCaps)
-      if (cap.kind == ReportKind::input && cap.usagePage == page) n += cap.count;
-    return n;
-  };
+  std::map<uint16_t, std::size_t> pageCapacity;
+  for (const auto& cap : top.buttonCaps)
+    if (cap.kind == ReportKind::input) pageCapacity[cap.usagePage] += cap.count;
+  std::size_t listEntries = 0;
   uint16_t* buttonCounts[] = {&capabilities_.numberInputButtonCaps,
                               &capabilities_.numberOutputButtonCaps,
                               &capabilities_.numberFeatureButtonCaps};
@@ -209,7 +211,10 @@ void HidDevice::buildDescriptors() {
     d.usageMin = cap.usageMin;
     d.usageMax = cap.usageMax;
     if (cap.kind == ReportKind::input) {
-      d.usageList.assign(capacity(cap.usagePage), 0);
+      const std::size_t capacity = pageCapacity[cap.usagePage];
+      listEntries += capacity;
+      if (listEntries > kMaxUsageListEntries) return false;
+      d.usageList.assign(capacity, 0);
       inputCapIndex_.push_back(i);
     }
     descriptors_[k].push_back(std::move(d));
@@ -225,6 +230,7 @@ void HidDevice::buildDescriptors() {
     if (cap.kind == ReportKind::input) inputCapIndex_.push_back(i);
     descriptors_[k].push_back(std::move(d));
   }
+  return true;
 }
 
 bool HidDevice::readReport(std::span<uint8_t> buffer, int timeoutMs, std::size_t& transferred) {

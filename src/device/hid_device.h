@@ -132,6 +132,11 @@ class HidDevice {
   // decoded; decoding stops at the first value that cannot be read.
   bool decodeInputReport(std::span<const uint8_t> report);
 
+  // Every input button descriptor gets a usage list as long as the usages its
+  // page can carry in one report; a descriptor whose lists together would pass
+  // this many entries cannot be opened.
+  static constexpr std::size_t kMaxUsageListEntries = std::size_t(1) << 16;
+
  private:
   // The open connection with the lengths its reads and writes must have.
   // Readers and writers hold a reference while they wait.
@@ -143,7 +148,8 @@ class HidDevice {
 
   std::shared_ptr<Link> currentLink() const;
   void releaseCapabilities();
-  void buildDescriptors();
+  // False when the usage lists would exceed kMaxUsageListEntries.
+  bool buildDescriptors();
 
   HidBackend& backend_;
   mutable std::mutex linkMutex_;

@@ -361,6 +361,28 @@ TEST_F(DecodeTest, FullThirtyTwoBitRangesScaleWithoutOverflow) {
   EXPECT_EQ(d[0].scaledValue, std::numeric_limits<int32_t>::min());
 }
 
+TEST_F(DecodeTest, UsageListsOfHostileDescriptorsAreBoundedAtOpen) {
+  // n one-bit buttons of one page: n descriptors with room for n usages each.
+  const auto buttons = [](int n) {
+    std::vector<uint8_t> d = {0x05, 0x09, 0x09, 0x01, 0xA1, 0x01, 0x75, 0x01, 0x95, 0x01};
+    for (int i = 0; i < n; ++i) d.insert(d.end(), {0x09, 0x01, 0x81, 0x02});
+    d.push_back(0xC0);
+    return d;
+  };
+  openWith(buttons(200));
+  EXPECT_EQ(device.inputDescriptors().size(), 200u);
+  EXPECT_EQ(device.inputDescriptors()[0].usageList.size(), 200u);
+
+  HidDevice other{*backend};
+  bus.plug(std::make_shared<Described>(buttons(300)));
+  ASSERT_TRUE(other.enumerate());
+  ASSERT_EQ(other.pathList.size(), 2u);
+  other.devicePath = other.pathList[1];
+  EXPECT_FALSE(other.open());
+  EXPECT_FALSE(other.isOpen());
+  EXPECT_TRUE(other.inputDescriptors().empty());
+}
+
 TEST_F(DecodeTest, KeyboardPageListsEveryPressedUsageInsideEachRange) {
   // Modifiers E0..E7 as bits, a reserved byte, six key indices 0..255.
   openWith({0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x05, 0x07, 0x19, 0xE0, 0x29, 0xE7,
