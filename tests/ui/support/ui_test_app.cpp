@@ -3,6 +3,10 @@
 #include <cstdlib>
 #include <stdexcept>
 
+// The font configuration library keeps its caches until the process ends; the
+// leak checker of the sanitizer builds is told so.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace varnacle::ui::testing {
 
 // Kept to the very end of the process on purpose: the toolkit cannot be torn
