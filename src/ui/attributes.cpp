@@ -33,6 +33,20 @@ std::optional<std::uint32_t> parseHex(std::string_view digits) {
   return value;
 }
 
+// Whether `text` opens with a field of the quoted form: a word, '=' and a quote.
+bool startsWithQuotedField(std::string_view text) {
+  std::size_t i = 0;
+  auto isWordChar = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  };
+  while (i < text.size() && isWordChar(text[i])) ++i;
+  if (i == 0) return false;
+  text = trim(text.substr(i));
+  if (text.empty() || text.front() != '=') return false;
+  text = trim(text.substr(1));
+  return !text.empty() && text.front() == '\'';
+}
+
 // The four numbers of a comma list.
 std::optional<Rect> fourInts(std::string_view text) {
   auto parts = split(text, ',');
@@ -122,7 +136,8 @@ std::optional<ImageDescription> parseImageDescription(std::string_view text) {
   text = trim(text);
   if (text.empty()) return std::nullopt;
   ImageDescription d;
-  if (text.find('=') == std::string_view::npos || text.find('\'') == std::string_view::npos) {
+  if (!startsWithQuotedField(text)) {
+    // A bare file name; quotes and equals signs in it are part of the name.
     d.file = std::string(text);
     return d;
   }

@@ -278,6 +278,18 @@ TEST_F(SkinFrameTest, CustomPictureIsShownForThisRunOnly) {
   EXPECT_EQ(startHost()->rootControl().bkImage(), kLayoutImage);
 }
 
+TEST_F(SkinFrameTest, CustomPictureNameMayLookLikeAnImageDescription) {
+  // Quotes and equals signs are ordinary characters of a file name.
+  auto host = startHost();
+  const fs::path picture = writePng("bob's file='x'.png", 0xFF22AA66);
+  ui::ScriptedFileDialogs dialogs;
+  ui::ScopedFileDialogs scope(dialogs);
+  dialogs.answer(picture.string());
+  click(openFrame(*host), "skin_Custom");
+  EXPECT_EQ(host->rootControl().bkImage(), picture.string());
+  EXPECT_EQ(centrePixel(*host), 0xFF22AA66u);
+}
+
 TEST_F(SkinFrameTest, CancelledCustomPictureChangesNothing) {
   auto host = startHost();
   ui::ScriptedFileDialogs dialogs;

@@ -56,6 +56,14 @@ TEST(Attributes, ImageDescriptions) {
   EXPECT_FALSE(parseImageDescription(""));
   EXPECT_FALSE(parseImageDescription("source='0,0,1,1'"));        // no file
   EXPECT_FALSE(parseImageDescription("file='unterminated.png"));  // broken quote
+
+  // A file name of the user's own may hold quotes and equals signs.
+  for (std::string_view path : {"/home/u/bob's a=b.png", "C:\\Pics\\x='y'.png", "it's=1.png"}) {
+    auto named = parseImageDescription(path);
+    ASSERT_TRUE(named) << path;
+    EXPECT_EQ(named->file, path);
+    EXPECT_EQ(named->fade, 255);
+  }
 }
 
 TEST(Attributes, CaseInsensitiveNames) {
