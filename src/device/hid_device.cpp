@@ -182,6 +182,8 @@ bool HidDevice::open() {
   link->connection = std::move(connection);
   link->inputLength = capabilities_.inputReportLength;
   link->outputLength = capabilities_.outputReportLength;
+  link->canRead = options.read;
+  link->canWrite = options.write;
   std::lock_guard lock(linkMutex_);
   link_ = std::move(link);
   return true;
@@ -236,7 +238,7 @@ bool HidDevice::buildDescriptors() {
 bool HidDevice::readReport(std::span<uint8_t> buffer, int timeoutMs, std::size_t& transferred) {
   transferred = 0;
   const auto link = currentLink();
-  if (!link || buffer.size() < link->inputLength) return false;
+  if (!link || !link->canRead || buffer.size() < link->inputLength) return false;
   reading_ = true;
   const IoResult result = link->connection->read(buffer, std::max(timeoutMs, 0), transferred);
   reading_ = false;
@@ -247,7 +249,7 @@ bool HidDevice::readReport(std::span<uint8_t> buffer, int timeoutMs, std::size_t
 bool HidDevice::writeReport(std::span<const uint8_t> report, std::size_t& transferred) {
   transferred = 0;
   const auto link = currentLink();
-  if (!link || report.size() != link->outputLength) return false;
+  if (!link || !link->canWrite || report.size() != link->outputLength) return false;
   writing_ = true;
   const IoResult result = link->connection->write(report, kWriteTimeoutMs, transferred);
   writing_ = false;

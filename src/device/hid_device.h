@@ -102,10 +102,11 @@ class HidDevice {
 
   // Reads one input report (report id in byte 0) into `buffer`, which must
   // hold the collection's input report length. False on timeout, abort,
-  // removal or any failure. A negative time limit counts as 0.
+  // removal or any failure, and when the device was opened without read
+  // access. A negative time limit counts as 0.
   bool readReport(std::span<uint8_t> buffer, int timeoutMs, std::size_t& transferred);
   // Writes one output report of exactly the collection's output report length,
-  // report id first, within kWriteTimeoutMs.
+  // report id first, within kWriteTimeoutMs. Needs write access.
   bool writeReport(std::span<const uint8_t> report, std::size_t& transferred);
   static constexpr int kWriteTimeoutMs = 1000;
 
@@ -144,6 +145,8 @@ class HidDevice {
     std::unique_ptr<HidConnection> connection;
     std::size_t inputLength = 0;
     std::size_t outputLength = 0;
+    bool canRead = false;  // the open options asked for read access
+    bool canWrite = false;
   };
 
   std::shared_ptr<Link> currentLink() const;

@@ -156,6 +156,26 @@ TEST_F(HidDeviceTest, RefusedWrongLengthAndForeignReportsFail) {
   EXPECT_FALSE(device.readReport(tooSmall, 100, n));
 }
 
+TEST_F(HidDeviceTest, ReadsAndWritesNeedTheAccessTheyWereOpenedWith) {
+  ASSERT_TRUE(device.enumerate());
+  device.devicePath = device.pathList[0];
+  std::vector<uint8_t> in(64);
+  std::size_t n = 0;
+
+  device.options = {.read = true, .write = false};
+  ASSERT_TRUE(device.open());
+  EXPECT_FALSE(device.writeReport(vendorReport(1), n));
+  bus.deliver(*mouse, vendorReport(2));
+  EXPECT_TRUE(device.readReport(in, 1000, n));
+
+  device.options = {};  // identity and capabilities only
+  ASSERT_TRUE(device.open());
+  EXPECT_EQ(device.capabilities().usagePage, 0xFF1C);
+  bus.deliver(*mouse, vendorReport(3));
+  EXPECT_FALSE(device.readReport(in, 20, n));
+  EXPECT_FALSE(device.writeReport(vendorReport(4), n));
+}
+
 TEST_F(HidDeviceTest, TimedOutReadFailsAfterItsLimitAndTheNextReadWorksAtOnce) {
   ASSERT_TRUE(openCollection(device, 1));
   std::vector<uint8_t> in(64);
