@@ -49,6 +49,11 @@ bool onUiThread() {
 bool post(std::function<void()> job) {
   QCoreApplication* app = QCoreApplication::instance();
   if (!app || !job) return false;
+  // The toolkit's queue has its own lock; ours also makes the order of posts
+  // from different threads the order in which they took it, and is visible to
+  // the thread checkers of the sanitizer builds.
+  static std::mutex queueing;
+  std::lock_guard lock(queueing);
   return QMetaObject::invokeMethod(app, std::move(job), Qt::QueuedConnection);
 }
 
