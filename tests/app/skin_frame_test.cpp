@@ -308,7 +308,7 @@ TEST_F(SkinFrameTest, OpensUnderTheAnchorWithTheLayoutsSize) {
   ASSERT_FALSE(anchor.empty());
   ui::Window& frame = openFrame(*host);
   const ui::Rect placed = frame.geometry();
-  EXPECT_EQ(placed.width(), 304);  // skin.xml's size
+  EXPECT_EQ(placed.width(), 306);  // skin.xml's size
   EXPECT_EQ(placed.height(), 228);
   EXPECT_EQ(placed.right, kHostPlace.left + anchor.right);
   EXPECT_EQ(placed.top, kHostPlace.top + anchor.bottom);
@@ -320,7 +320,7 @@ TEST_F(SkinFrameTest, OpensUnderTheAnchorWithTheLayoutsSize) {
   host->setDpi(192);
   const ui::Rect scaledAnchor = host->anchor().rect();
   const ui::Rect scaled = openFrame(*host).geometry();
-  EXPECT_EQ(scaled.width(), 608);
+  EXPECT_EQ(scaled.width(), 612);
   EXPECT_EQ(scaled.right, kHostPlace.left + scaledAnchor.right);
   EXPECT_EQ(scaled.top, kHostPlace.top + scaledAnchor.bottom);
 }
