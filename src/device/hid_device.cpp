@@ -125,11 +125,13 @@ bool HidDevice::isOpen() const {
 }
 
 bool HidDevice::isReading() const {
-  return reading_.load();
+  const auto link = currentLink();
+  return link && link->reading;
 }
 
 bool HidDevice::isWriting() const {
-  return writing_.load();
+  const auto link = currentLink();
+  return link && link->writing;
 }
 
 void HidDevice::close() {
@@ -239,9 +241,11 @@ bool HidDevice::readReport(std::span<uint8_t> buffer, int timeoutMs, std::size_t
   transferred = 0;
   const auto link = currentLink();
   if (!link || !link->canRead || buffer.size() < link->inputLength) return false;
-  reading_ = true;
+  // From here on only the link and the caller's arguments are touched, so the
+  // device itself may be closed, reopened or destroyed while the read waits.
+  link->reading = true;
   const IoResult result = link->connection->read(buffer, std::max(timeoutMs, 0), transferred);
-  reading_ = false;
+  link->reading = false;
   if (result != IoResult::ok) transferred = 0;
   return result == IoResult::ok;
 }
@@ -250,9 +254,9 @@ bool HidDevice::writeReport(std::span<const uint8_t> report, std::size_t& transf
   transferred = 0;
   const auto link = currentLink();
   if (!link || !link->canWrite || report.size() != link->outputLength) return false;
-  writing_ = true;
+  link->writing = true;
   const IoResult result = link->connection->write(report, kWriteTimeoutMs, transferred);
-  writing_ = false;
+  link->writing = false;
   if (result != IoResult::ok) transferred = 0;
   return result == IoResult::ok;
 }

@@ -15,7 +15,8 @@
 // - open(), close() and the destructor may run while another thread waits in
 //   readReport() or writeReport(): the waiting call returns false promptly.
 //   The waiter keeps its own reference to the connection for the duration of
-//   the call, so closing never destroys the connection under it.
+//   the call and touches nothing else of the device once it waits, so closing
+//   or destroying never pulls anything from under it.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -147,6 +148,8 @@ class HidDevice {
     std::size_t outputLength = 0;
     bool canRead = false;  // the open options asked for read access
     bool canWrite = false;
+    std::atomic<bool> reading{false};  // a read or write waits on this link
+    std::atomic<bool> writing{false};
   };
 
   std::shared_ptr<Link> currentLink() const;
@@ -157,8 +160,6 @@ class HidDevice {
   HidBackend& backend_;
   mutable std::mutex linkMutex_;
   std::shared_ptr<Link> link_;
-  std::atomic<bool> reading_{false};
-  std::atomic<bool> writing_{false};
 
   HidAttributes attributes_;
   HidCapabilities capabilities_;

@@ -215,6 +215,24 @@ TEST_F(HidDeviceTest, ReopenAndCloseAbortAWaitingReadPromptly) {
   }
 }
 
+TEST_F(HidDeviceTest, DestroyingTheDeviceEndsAWaitingReadWithoutPullingItsConnection) {
+  auto owned = std::make_unique<HidDevice>(*backend);
+  ASSERT_TRUE(openCollection(*owned, 1));
+  HidDevice* raw = owned.get();
+  std::atomic<bool> result{true};
+  const auto start = Clock::now();
+  std::thread reader([&] {
+    std::vector<uint8_t> in(64);
+    std::size_t n = 0;
+    result = raw->readReport(in, 10000, n);
+  });
+  while (!owned->isReading()) std::this_thread::sleep_for(1ms);
+  owned.reset();
+  reader.join();
+  EXPECT_FALSE(result);
+  EXPECT_LT(Clock::now() - start, 5s);
+}
+
 TEST_F(HidDeviceTest, CloseRacingAReadNeverLeavesItWaiting) {
   // The close may land before, during or after the reader takes the
   // connection; in every case the read returns long before its limit.
