@@ -51,7 +51,8 @@ class Application {
   std::map<std::string, std::string, std::less<>> resources_;
 };
 
-// The program's folder with a trailing separator.
+// The program's folder with a trailing separator ("./" while no application
+// object exists).
 std::string programFolder();
 
 }  // namespace varnacle::ui

@@ -227,8 +227,8 @@ class Label : public Control {
   std::string_view className() const override { return "Label"; }
 };
 
-// Raises "click" when pressed and released over it (or activated by key).
-// Images: "normalimage", "hotimage", "pushedimage", "disabledimage".
+// Raises "click" when pressed and released over it. Images: "normalimage",
+// "hotimage", "pushedimage", "disabledimage". Its text is centred by default.
 class Button : public Control {
  public:
   Button();

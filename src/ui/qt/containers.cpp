@@ -115,7 +115,9 @@ bool TabLayout::selectItem(int index) {
   return true;
 }
 
-void TabLayout::childrenChanged() { showCurrent(); }
+void TabLayout::childrenChanged() {
+  showCurrent();
+}
 
 void TabLayout::showCurrent() {
   layoutTree(*this);

@@ -253,8 +253,11 @@ void Control::setWindowRecursive(Window* window) {
 
 // ---- Button, Option -----------------------------------------------------------
 
-Button::Button() : Control(detail::Kind::Button) {}
-Button::Button(detail::Kind kind) : Control(kind) {}
+// Button texts are centred unless the layout says otherwise.
+Button::Button() : Button(detail::Kind::Button) {}
+Button::Button(detail::Kind kind) : Control(kind) {
+  setTextAlign(kAlignCenter);
+}
 
 void Button::setAttribute(std::string_view name, std::string_view value) {
   std::string v(value);
