@@ -17,6 +17,13 @@
 //   The waiter keeps its own reference to the connection for the duration of
 //   the call and touches nothing else of the device once it waits, so closing
 //   or destroying never pulls anything from under it.
+// - isOpen(), isReading() and isWriting() may be asked from any thread.
+//
+// A read and its abort:
+//   reader:  readReport(limit) --- waits ----------------> false (aborted)
+//   owner:                          close()/open()/~ --^
+//   reader:  readReport(limit) --- waits ... limit ------> false (timeout),
+//            the next readReport() waits again at once.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +32,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "device/hid_backend.h"
