@@ -57,7 +57,8 @@ DecodeStatus pressedUsages(const ButtonCap& cap, std::span<const uint8_t> report
   for (uint32_t bit = 0; bit < cap.count; ++bit) {
     const auto set = readBits(report, kFieldBase + cap.bitOffset + bit, 1);
     if (!set) return DecodeStatus::invalidReportLength;
-    if (*set) out.push_back(uint16_t(std::min<uint32_t>(cap.usageMin + bit, cap.usageMax)));
+    const auto usage = uint16_t(std::min<uint32_t>(cap.usageMin + bit, cap.usageMax));
+    if (*set && usage != 0) out.push_back(usage);
   }
   return DecodeStatus::success;
 }
@@ -268,26 +269,39 @@ bool HidDevice::probe() const {
 bool HidDevice::decodeInputReport(std::span<const uint8_t> report) {
   if (!collection_ || report.empty()) return false;
   const auto& top = *collection_;
+  const uint8_t reportId = report[0];
+  // The pressed usages of one page in this report, gathered once per page.
+  struct Pressed {
+    DecodeStatus status = DecodeStatus::success;
+    std::vector<uint16_t> usages;
+  };
+  std::map<uint16_t, Pressed> pressedByPage;
+  const auto pressedOf = [&](uint16_t page) -> const Pressed& {
+    auto [it, fresh] = pressedByPage.try_emplace(page);
+    if (fresh) {
+      for (const auto& cap : top.buttonCaps) {
+        if (cap.kind != ReportKind::input || cap.reportId != reportId || cap.usagePage != page)
+          continue;
+        it->second.status = pressedUsages(cap, report, it->second.usages);
+        if (it->second.status != DecodeStatus::success) break;
+      }
+    }
+    return it->second;
+  };
+
   auto& list = descriptors_[std::size_t(ReportKind::input)];
   for (std::size_t i = 0; i < list.size(); ++i) {
     auto& d = list[i];
-    if (d.reportId != report[0]) continue;
+    if (d.reportId != reportId) continue;
     d.isDataSet = true;
     if (d.isButton) {
-      // Every pressed usage of the page in this report, then those in range.
-      std::vector<uint16_t> pressed;
-      d.status = DecodeStatus::success;
-      for (const auto& cap : top.buttonCaps) {
-        if (cap.kind != ReportKind::input || cap.reportId != d.reportId ||
-            cap.usagePage != d.usagePage)
-          continue;
-        d.status = pressedUsages(cap, report, pressed);
-        if (d.status != DecodeStatus::success) break;
-      }
+      // Every pressed usage of the page, then those in the descriptor's range.
+      const Pressed& pressed = pressedOf(d.usagePage);
+      d.status = pressed.status;
       std::fill(d.usageList.begin(), d.usageList.end(), uint16_t(0));
       if (d.status != DecodeStatus::success) continue;
       std::size_t n = 0;
-      for (const uint16_t usage : pressed)
+      for (const uint16_t usage : pressed.usages)
         if (usage >= d.usageMin && usage <= d.usageMax && n < d.usageList.size())
           d.usageList[n++] = usage;
       continue;
@@ -302,8 +316,8 @@ bool HidDevice::decodeInputReport(std::span<const uint8_t> report) {
     d.scaledValue = 0;
     d.status = scaledValue(cap, *raw, d.scaledValue);
   }
-  return std::none_of(list.begin(), list.end(), [&](const ReportDataDescriptor& d) {
-    return d.reportId == report[0] && d.isButton && d.status != DecodeStatus::success;
+  return std::none_of(pressedByPage.begin(), pressedByPage.end(), [](const auto& entry) {
+    return entry.second.status != DecodeStatus::success;
   });
 }
 
