@@ -5,6 +5,7 @@
 #include <strings.h>
 #include <thread>
 
+#include "app/circle_progress.h"
 #include "app/main_messages.h"
 #include "app/msg_wnd.h"
 #include "app/skin_apply.h"
@@ -67,7 +68,19 @@ struct LightKeys {
 };
 constexpr LightKeys kLightKeys[] = {{"ms_dkey_", 20}, {"mp_dkey_", 15}, {"kb_dkey_", 126}};
 
-// Presence slots and stop lines by DeviceKind.
+// Tool tips of the title-bar buttons, by text id (the window library shows
+// tool tips as they are, so they are resolved here and again on a language switch).
+struct TitleTip {
+  std::string_view control;
+  std::string_view textId;
+};
+constexpr TitleTip kTitleTips[] = {{"skinbtn", "main_skin_tip"},
+                                   {"minbtn", "main_min_tip"},
+                                   {"maxbtn", "main_max_tip"},
+                                   {"restorebtn", "main_restore_tip"},
+                                   {"closebtn", "main_close_tip"}};
+
+// Presence slots by DeviceKind.
 constexpr std::array<WorkerSlot, 3> kPresenceSlots = {
     WorkerSlot::keyboardPresence, WorkerSlot::mousePresence, WorkerSlot::mousePadPresence};
 
@@ -97,6 +110,7 @@ bool CMainWnd::anyOnline() const {
 std::unique_ptr<ui::Control> CMainWnd::createControl(std::string_view className) {
   for (const PageLayout& page : kPageLayouts)
     if (equalsNoCase(className, page.className)) return ui::buildLayout(page.file, *this);
+  if (equalsNoCase(className, "CircleProgress")) return std::make_unique<CCircleProgressUI>();
   return nullptr;
 }
 
@@ -116,7 +130,13 @@ void CMainWnd::initWindow() {
   for (std::string_view name : kStartPalettes)
     if (auto* p = findControl<ui::ColorPalette>(name)) p->setSelectColor(kPaletteStartColor);
 
+  applyTitleTips();
   tray_.create(*this, "common/icon.png", kTrayTip);
+}
+
+void CMainWnd::applyTitleTips() {
+  for (const TitleTip& tip : kTitleTips)
+    if (ui::Control* c = findControl(tip.control)) c->setToolTip(ui::languageText(tip.textId));
 }
 
 void CMainWnd::startUp() {
@@ -213,7 +233,13 @@ void CMainWnd::showDevice(DeviceKind kind) {
   if (kind == DeviceKind::keyboard) sendMessage(msg::kKeyboardReadAll);
   if (kind == DeviceKind::mousePad) sendMessage(msg::kPadReadAll);
   if (auto* tab = findControl(kDeviceTabs[index(kind)])) tab->setVisible(true);
-  selectTab(kDeviceTabs[index(kind)]);
+  // The mouse's pages come to the front when it arrives; another device's
+  // only when no device's pages are showing yet.
+  const bool otherShowing = std::any_of(kDeviceTabs.begin(), kDeviceTabs.end(), [&](std::string_view name) {
+    auto* tab = findControl<ui::Option>(name);
+    return name != kDeviceTabs[index(kind)] && tab && tab->isVisible() && tab->isSelected();
+  });
+  if (kind == DeviceKind::mouse || !otherShowing) selectTab(kDeviceTabs[index(kind)]);
   if (kind == DeviceKind::mouse) setTimer(kTimerRepaint, 100);
 }
 
@@ -310,6 +336,7 @@ void CMainWnd::toggleLanguage() {
   }
   chinese_ = !chinese_;
   ui::Window::reloadText();
+  applyTitleTips();
   invalidate();
   relayout();
 }

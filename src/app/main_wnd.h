@@ -87,6 +87,7 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   void trayClick(std::intptr_t mouseMessage);
   void menuCommand(const ui::MenuCommand* command);
   void toggleLanguage();
+  void applyTitleTips();
   void showNoDevice(bool& guard);
   void selectTab(std::string_view tabName);
   // Option "selectchanged" with a "bindtablayout" attribute selects its page.

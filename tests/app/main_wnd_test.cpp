@@ -177,6 +177,15 @@ TEST_F(MainWindowTest, RemovingTheOnlyDeviceHidesTabAndWindow) {
   EXPECT_EQ(page->gone, 1);
 }
 
+TEST_F(MainWindowTest, TheMousePagesComeToTheFrontWhateverArrivesAfterIt) {
+  bus.plug(mouse);
+  bus.plug(keyboard);
+  start();
+  ASSERT_TRUE(pumpUntil([&] { return visible("ms_tab") && visible("kb_tab"); }));
+  pumpFor(100ms);
+  EXPECT_TRUE(window->findControl<ui::Option>("ms_tab")->isSelected());
+}
+
 TEST_F(MainWindowTest, RemovingTheMouseWhileTheKeyboardStaysSelectsTheKeyboard) {
   bus.plug(mouse);
   bus.plug(keyboard);
@@ -301,9 +310,13 @@ TEST_F(MainWindowTest, LanguageToggleTwiceReturnsToEnglish) {
   EXPECT_EQ(ui::currentLanguageName(), "cn_zh");
   EXPECT_TRUE(window->chineseLoaded());
   EXPECT_EQ(title->text(), ui::languageText("main_title_text"));
+  const std::string chineseTip = window->findControl("closebtn")->toolTip();
+  EXPECT_EQ(chineseTip, ui::languageText("main_close_tip"));
   window->sendMessage(msg::kMenuCommand, reinterpret_cast<std::uintptr_t>(&lan));
   EXPECT_EQ(ui::currentLanguageName(), "en");
   EXPECT_EQ(title->text(), english);
+  EXPECT_NE(window->findControl("closebtn")->toolTip(), chineseTip);
+  EXPECT_EQ(window->findControl("closebtn")->toolTip(), ui::languageText("main_close_tip"));
 }
 
 TEST_F(MainWindowTest, UnknownMenuItemShowsItsTextAsAKey) {
