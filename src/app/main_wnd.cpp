@@ -97,9 +97,18 @@ CMainWnd::~CMainWnd() {
   removeVirtualWindow("mainpage");
 }
 
-void CMainWnd::addPage(std::unique_ptr<Page> page) { pages_.push_back(std::move(page)); }
+void CMainWnd::addPage(std::unique_ptr<ui::Page> page) { pages_.push_back(std::move(page)); }
 
-void CMainWnd::forEachPage(const std::function<void(Page&)>& f) {
+ui::PageContext CMainWnd::pageContext() {
+  return ui::PageContext{*this,
+                         {sessions_[0].get(), sessions_[1].get(), sessions_[2].get()},
+                         liveLighting_,
+                         ticks_,
+                         slots_,
+                         mouseTrigger_};
+}
+
+void CMainWnd::forEachPage(const std::function<void(ui::Page&)>& f) {
   for (auto& p : pages_) f(*p);
 }
 
@@ -141,7 +150,7 @@ void CMainWnd::applyTitleTips() {
 
 void CMainWnd::startUp() {
   applyStoredSkin(*this);
-  forEachPage([](Page& p) { p.startUp(); });
+  forEachPage([](ui::Page& p) { p.startUp(); });
   for (DeviceKind kind : kAllDeviceKinds) {
     device::assignIdentity(session(kind), kind);
     session(kind).online = false;
@@ -222,6 +231,7 @@ void CMainWnd::startWorkers() {
   slots_.start(WorkerSlot::keyboardListener, [l = keyboardListener_.get()](platform::Event& stop) {
     l->run(WorkerSlot::keyboardListener, stop);
   });
+  forEachPage([](ui::Page& p) { p.startWorkers(); });
   setTimer(kTimerPreviewTick, timing_.previewTickMs);
   setTimer(kTimerLivePush, timing_.livePushMs);
   startPresence(DeviceKind::keyboard);
@@ -229,7 +239,7 @@ void CMainWnd::startWorkers() {
 }
 
 void CMainWnd::showDevice(DeviceKind kind) {
-  forEachPage([kind](Page& p) { p.deviceShown(kind); });
+  forEachPage([kind](ui::Page& p) { p.deviceShown(kind); });
   if (kind == DeviceKind::keyboard) sendMessage(msg::kKeyboardReadAll);
   if (kind == DeviceKind::mousePad) sendMessage(msg::kPadReadAll);
   if (auto* tab = findControl(kDeviceTabs[index(kind)])) tab->setVisible(true);
@@ -245,7 +255,7 @@ void CMainWnd::showDevice(DeviceKind kind) {
 
 void CMainWnd::hideDevice(DeviceKind kind) {
   if (auto* tab = findControl(kDeviceTabs[index(kind)])) tab->setVisible(false);
-  forEachPage([kind](Page& p) { p.deviceGone(kind); });
+  forEachPage([kind](ui::Page& p) { p.deviceGone(kind); });
   for (DeviceKind other : {DeviceKind::keyboard, DeviceKind::mousePad, DeviceKind::mouse}) {
     if (other != kind && session(other).online) {
       selectTab(kDeviceTabs[index(other)]);
@@ -282,12 +292,12 @@ void CMainWnd::notify(const ui::Notification& n) {
     if (senderName == "maxbtn") return maximize();
     if (senderName == "restorebtn") return restore();
     if (senderName == "skinbtn" && n.sender) CSkinFrame::open(*this, *n.sender);
-    forEachPage([&](Page& p) { p.notify(n); });
+    forEachPage([&](ui::Page& p) { p.notify(n); });
   } else if (n.type == ui::notify::kSelectChanged) {
     followTabBinding(n);
-    forEachPage([&](Page& p) { p.notify(n); });
+    forEachPage([&](ui::Page& p) { p.notify(n); });
   } else if (n.type != "windowsize") {
-    forEachPage([&](Page& p) { p.notify(n); });
+    forEachPage([&](ui::Page& p) { p.notify(n); });
   }
   ui::Window::notify(n);
 }
@@ -412,7 +422,7 @@ std::intptr_t CMainWnd::handleMessage(std::uint32_t message, std::uintptr_t wPar
     default:
       return 0;
   }
-  forEachPage([&](Page& p) { p.deviceMessage(message, wParam, lParam); });
+  forEachPage([&](ui::Page& p) { p.deviceMessage(message, wParam, lParam); });
   return 0;
 }
 

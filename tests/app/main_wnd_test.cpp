@@ -29,7 +29,7 @@ namespace {
 using namespace std::chrono_literals;
 
 // A page that records what the main window hands it.
-class RecordingPage : public Page {
+class RecordingPage : public ui::Page {
  public:
   std::atomic<int> arrivals{0};
   std::atomic<int> shown{0};
