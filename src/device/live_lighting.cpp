@@ -4,21 +4,45 @@
 
 namespace varnacle::device {
 
-void LiveLighting::markChanged(DeviceKind kind, std::span<const uint8_t> record) {
-  Entry& e = entries_[index(kind)];
-  e.block.fill(0);
-  const std::size_t n = std::min(record.size(), kLiveRecordLength[index(kind)]);
-  std::copy_n(record.begin(), n, e.block.begin());
-  e.changed = true;
+LiveLighting::Record LiveLighting::snapshot(DeviceKind kind) const {
+  std::lock_guard lock(mutex_);
+  return working_[index(kind)];
+}
+
+void LiveLighting::edit(DeviceKind kind, const std::function<void(Record&)>& change) {
+  std::lock_guard lock(mutex_);
+  change(working_[index(kind)]);
+  changed_[index(kind)] = true;
+}
+
+void LiveLighting::set(DeviceKind kind, const Record& record, bool markChanged) {
+  std::lock_guard lock(mutex_);
+  working_[index(kind)] = record;
+  if (markChanged) changed_[index(kind)] = true;
+}
+
+void LiveLighting::markChanged(DeviceKind kind) {
+  std::lock_guard lock(mutex_);
+  changed_[index(kind)] = true;
+}
+
+bool LiveLighting::isChanged(DeviceKind kind) const {
+  std::lock_guard lock(mutex_);
+  return changed_[index(kind)];
 }
 
 void LiveLighting::flush(const std::array<DeviceSession*, 3>& sessions) {
   for (DeviceKind kind : kAllDeviceKinds) {
-    Entry& e = entries_[index(kind)];
-    if (!e.changed) continue;
+    Record block{};
+    {
+      std::lock_guard lock(mutex_);
+      if (!changed_[index(kind)]) continue;
+      changed_[index(kind)] = false;
+      const Record& w = working_[index(kind)];
+      std::copy_n(w.begin(), kLiveRecordLength[index(kind)], block.begin());
+    }
     // The result is deliberately not looked at: the next edit pushes again.
-    if (DeviceSession* s = sessions[index(kind)]) s->writeLive(e.block);
-    e.changed = false;
+    if (DeviceSession* s = sessions[index(kind)]) s->writeLive(block);
   }
 }
 

@@ -2,9 +2,11 @@
 // Live lighting: the record each device should show now, pushed to the device
 // at most once a second, and the shared clock of the on-screen previews.
 //
-// LiveLighting is UI thread only: pages mark a device changed after an edit,
-// and the main window's one-second timer flushes. Flushing sends on the
-// sessions, so it may wait for a session lock held by a presence pass.
+// LiveLighting holds each device's working record (the one every lighting
+// edit changes) and its changed flag. Pages edit on the UI thread, the
+// main window's one-second timer flushes there too; the previews take
+// snapshots from their threads. Flushing sends on the sessions, so it may
+// wait for a session lock held by a presence pass.
 //
 //   edit  edit        edit
 //   ─┬─────┬───────────┬──────────  (UI thread)
@@ -13,7 +15,8 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <span>
+#include <functional>
+#include <mutex>
 
 #include "device/device_kind.h"
 #include "device/device_session.h"
@@ -28,23 +31,30 @@ inline constexpr std::array<std::size_t, 3> kLiveRecordLength = {21, 23, 21};
 
 class LiveLighting {
  public:
-  // The device's lighting changed; `record` is its current record (only the
-  // leading kLiveRecordLength bytes are kept). Later marks replace earlier ones.
-  void markChanged(DeviceKind kind, std::span<const uint8_t> record);
-  bool isChanged(DeviceKind kind) const { return entries_[index(kind)].changed; }
+  using Record = std::array<uint8_t, kLiveBlockSize>;
+
+  // The device's working record, as one consistent copy. Any thread (the
+  // lighting previews read it while the UI thread edits).
+  Record snapshot(DeviceKind kind) const;
+  // Changes the working record and marks the device changed. UI thread.
+  void edit(DeviceKind kind, const std::function<void(Record&)>& change);
+  // Replaces the working record (a device read or a profile load); marks the
+  // device changed only when asked. UI thread or the presence thread.
+  void set(DeviceKind kind, const Record& record, bool markChanged);
+  void markChanged(DeviceKind kind);
+  bool isChanged(DeviceKind kind) const;
 
   // For each device in the order keyboard, mouse, mouse pad whose flag is set:
-  // send the block with writeLive and clear the flag, whatever the result (a
-  // failed push is not retried). `sessions` is indexed by DeviceKind.
+  // send the leading kLiveRecordLength bytes of its working record, then
+  // zeros, with writeLive, and clear the flag whatever the result (a failed
+  // push is not retried). `sessions` is indexed by DeviceKind.
   void flush(const std::array<DeviceSession*, 3>& sessions);
 
  private:
   static constexpr std::size_t index(DeviceKind kind) { return static_cast<std::size_t>(kind); }
-  struct Entry {
-    bool changed = false;
-    std::array<uint8_t, kLiveBlockSize> block{};
-  };
-  std::array<Entry, 3> entries_{};
+  mutable std::mutex mutex_;
+  std::array<Record, 3> working_{};
+  std::array<bool, 3> changed_{};
 };
 
 // The tick counters the lighting previews pace themselves by. Advanced by the

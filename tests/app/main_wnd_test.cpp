@@ -276,11 +276,8 @@ TEST_F(MainWindowTest, TwoLightingChangesWithinASecondGiveOneWriteLiveWithTheLat
   ASSERT_TRUE(pumpUntil([&] { return window->session(DeviceKind::mouse).online.load(); }));
   pumpFor(100ms);
   mouse->clearLog();
-  std::array<uint8_t, 23> record{};
-  record.fill(7);
-  window->liveLighting().markChanged(DeviceKind::mouse, record);
-  record.fill(9);
-  window->liveLighting().markChanged(DeviceKind::mouse, record);
+  window->liveLighting().edit(DeviceKind::mouse, [](device::LiveLighting::Record& r) { r.fill(7); });
+  window->liveLighting().edit(DeviceKind::mouse, [](device::LiveLighting::Record& r) { r.fill(9); });
   pumpFor(1300ms);
   int writes = 0;
   for (const auto& r : mouse->requestLog())

@@ -13,11 +13,8 @@ TEST(LiveLighting, ChangesWithinOneIntervalBecomeOneWriteLiveWithTheLatestRecord
   SimulatedSession sim(DeviceKind::mouse);
   ASSERT_TRUE(sim.connected);
   LiveLighting live;
-  std::array<uint8_t, 56> record{};
-  record.fill(0x11);
-  live.markChanged(DeviceKind::mouse, record);
-  record.fill(0x22);
-  live.markChanged(DeviceKind::mouse, record);
+  live.edit(DeviceKind::mouse, [](LiveLighting::Record& r) { r.fill(0x11); });
+  live.edit(DeviceKind::mouse, [](LiveLighting::Record& r) { r.fill(0x22); });
   sim.device->clearLog();
 
   live.flush({nullptr, sim.session.get(), nullptr});
@@ -32,12 +29,22 @@ TEST(LiveLighting, ChangesWithinOneIntervalBecomeOneWriteLiveWithTheLatestRecord
   EXPECT_FALSE(live.isChanged(DeviceKind::mouse));
 }
 
+TEST(LiveLighting, LoadingARecordMarksOnlyWhenAsked) {
+  LiveLighting live;
+  LiveLighting::Record r{};
+  r[1] = 4;
+  live.set(DeviceKind::mousePad, r, false);
+  EXPECT_FALSE(live.isChanged(DeviceKind::mousePad));
+  EXPECT_EQ(live.snapshot(DeviceKind::mousePad)[1], 4);
+  live.set(DeviceKind::mousePad, r, true);
+  EXPECT_TRUE(live.isChanged(DeviceKind::mousePad));
+}
+
 TEST(LiveLighting, FailedPushClearsTheFlagAndIsNotRetried) {
   SimulatedSession sim(DeviceKind::keyboard);
   sim.device->injectFault(sim::Fault::refuseWrite);
   LiveLighting live;
-  const uint8_t record[21] = {1, 2, 3};
-  live.markChanged(DeviceKind::keyboard, record);
+  live.edit(DeviceKind::keyboard, [](LiveLighting::Record& r) { r[1] = 3; });
   live.flush({sim.session.get(), nullptr, nullptr});
   EXPECT_FALSE(live.isChanged(DeviceKind::keyboard));
   sim.device->clearLog();
