@@ -14,7 +14,7 @@
 #include "app/demo_devices.h"
 #include "app/main_messages.h"
 #include "app/main_wnd.h"
-#include "device/hid_platform.h"
+#include "device/hid_backend.h"
 #include "platform/debug_output.h"
 #include "platform/single_instance.h"
 #include "ui/application.h"
