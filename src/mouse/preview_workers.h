@@ -1,0 +1,129 @@
+#pragma once
+// The thread bodies of the two lighting previews of the mouse page: the mouse
+// preview (worker slot 6) and the shared preview (slot 8) that animates every
+// synchronised device after a "same mode" copy. They pace the pure steps of
+// preview_steps.h and hand each frame, whole, to a sink; the page's sink posts
+// it to the UI thread as one batch and applies it there. No Qt here.
+//
+// Mouse preview pass (times are MousePreviewTiming, speed = record byte 3):
+//
+//   wait 2*speed+3 ms, then 10*speed ms
+//   ├─ mouse offline ─────────> wait offlinePause (100 ms), no frame
+//   ├─ mouse lightingSync set > no frame (the shared preview paints it)
+//   └─ otherwise ────────────> modes 0, 4, 5 wait stepPause (50 ms);
+//                               one step; the frame goes to the sink
+//
+// The first pass starts startDelay (3000 ms) after the thread. A frame equal
+// to the one handed on just before is not handed on again (a steady mode
+// costs no UI work); any pass without a frame forgets the last one, so the
+// picture is repainted when the mouse preview takes over again.
+//
+// Shared preview pass (speed = the shared block's speed):
+//
+//   wait 4*speed ms
+//   ├─ no device online ──────> wait offlinePause (1000 ms)
+//   ├─ no device synced ──────> wait idlePause (20 ms)
+//   └─ one step of the shared mode for the synced devices, frame to the sink,
+//      then the mode's pause: for an unsynced keyboard / mouse / pad
+//      mode 0: 6 / 1 / 1 ms; mode 1: 9 / 1 / 1 ms + 6 ms;
+//      mode 2: 8 / 1 / 1 ms; mode 3: 6 / 1 / 1 ms + 5 ms
+//
+// Every wait ends early when the stop event is set; the thread then writes
+// its slot's stop line and returns.
+#include <array>
+#include <chrono>
+#include <functional>
+#include <mutex>
+
+#include "device/device_session.h"
+#include "device/live_lighting.h"
+#include "mouse/preview_steps.h"
+#include "platform/event.h"
+
+namespace varnacle::mouse {
+
+using FrameSink = std::function<void(Frame)>;
+
+// The mouse preview's state, shared by the UI thread (which restarts it on a
+// mode or direction change) and the preview worker (which steps it). Any
+// thread; every call takes the lock.
+class MousePreview {
+ public:
+  // Back to the state at rest: position, bar, ring, pulses all 0.
+  void restart();
+  // Sets cell `cell` (0-22) of the trigger ring; other cells are ignored.
+  void setTrigger(std::size_t cell);
+  // One step of stepMousePreview.
+  Frame step(const Record& record);
+  MousePreviewState state() const;
+
+ private:
+  mutable std::mutex mutex_;
+  MousePreviewState state_;
+};
+
+// The shared preview block: written by a "same mode" copy (UI thread), read
+// by the shared preview worker. Any thread.
+class SharedPreviewBlock {
+ public:
+  SharedBlock get() const;
+  void set(const SharedBlock& block);
+
+ private:
+  mutable std::mutex mutex_;
+  SharedBlock block_;
+};
+
+struct MousePreviewTiming {
+  std::chrono::milliseconds startDelay{3000};
+  std::chrono::milliseconds offlinePause{100};
+  std::chrono::milliseconds stepPause{50};  // before a step of modes 0, 4 and 5
+};
+
+class MousePreviewWorker {
+ public:
+  // Everything is borrowed and must outlive the thread.
+  MousePreviewWorker(const device::LiveLighting& live, const device::DeviceSession& mouse,
+                     MousePreview& preview, FrameSink sink);
+
+  MousePreviewTiming timing;
+
+  // The thread body for worker slot 6.
+  void run(platform::Event& stop);
+
+ private:
+  bool pass(platform::Event& stop);
+
+  const device::LiveLighting& live_;
+  const device::DeviceSession& mouse_;
+  MousePreview& preview_;
+  FrameSink sink_;
+  Frame last_;
+};
+
+struct SharedPreviewTiming {
+  std::chrono::milliseconds offlinePause{1000};
+  std::chrono::milliseconds idlePause{20};
+};
+
+class SharedPreviewWorker {
+ public:
+  // Sessions by DeviceKind. Everything is borrowed and must outlive the thread.
+  SharedPreviewWorker(const SharedPreviewBlock& block,
+                      std::array<const device::DeviceSession*, 3> sessions, FrameSink sink);
+
+  SharedPreviewTiming timing;
+
+  // The thread body for worker slot 8.
+  void run(platform::Event& stop);
+
+ private:
+  bool pass(platform::Event& stop);
+
+  const SharedPreviewBlock& block_;
+  std::array<const device::DeviceSession*, 3> sessions_;
+  FrameSink sink_;
+  SharedPreviewState state_;
+};
+
+}  // namespace varnacle::mouse
