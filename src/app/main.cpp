@@ -5,6 +5,7 @@
 // One instance per user: a second start wakes the first and exits. With
 // --simulate the program talks to a virtual keyboard, mouse and mouse pad
 // instead of the machine's HID devices.
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "device/hid_backend.h"
 #include "platform/debug_output.h"
 #include "platform/single_instance.h"
+#include "platform/termination.h"
 #include "ui/application.h"
 #include "ui/dispatcher.h"
 
@@ -27,6 +29,19 @@ using namespace varnacle;
 constexpr std::uint32_t kMainWindowStyle = 0x96CA0000 & ~ui::kStyleVisible;
 
 int run(int argc, char** argv, bool simulate) {
+  // A request to end the program (logout, SIGTERM, Ctrl+C) closes the main
+  // window as "exit" does, so the workers stop and nothing is lost.
+  std::atomic<ui::WindowId> mainWindow{0};
+  platform::TerminationWatch termination([&mainWindow] {
+    const ui::WindowId id = mainWindow.load();
+    ui::post([id] {
+      if (ui::Window* w = ui::Window::fromId(id)) {
+        w->close(0);
+      } else if (ui::Application* a = ui::Application::instance()) {
+        a->quit(0);
+      }
+    });
+  });
   platform::SingleInstance instance("VELTORDRVER", "TALVORIN_001");
   platform::debugOutput("软件标示：" + std::to_string(app::msg::kWake));
   if (!instance.isFirst()) {
@@ -64,6 +79,7 @@ int run(int argc, char** argv, bool simulate) {
     return 1;
   }
   window.centre();
+  mainWindow = window.id();
   instance.listen([id = window.id()] { ui::postMessage(id, app::msg::kWake); });
   application.run();
   return 0;

@@ -186,7 +186,10 @@ device::PresenceHooks CMainWnd::presenceHooks(DeviceKind kind) {
       });
     };
   }
-  hooks.firstPassOnline = [self] { ui::postMessage(self, msg::kWake); };
+  // The window comes up once at start, for whichever device is found first.
+  hooks.firstPassOnline = [this, self] {
+    if (!startWakePosted_.exchange(true)) ui::postMessage(self, msg::kWake);
+  };
   return hooks;
 }
 

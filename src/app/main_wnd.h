@@ -117,6 +117,8 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   bool wakeGuard_ = false;
   // Whether "ms_deng_same_mode" is shown; posted only when it changes.
   std::atomic<int> sameModeShown_{-1};
+  // Whether a presence thread's first pass has brought the window up.
+  std::atomic<bool> startWakePosted_{false};
   // Last member: threads end before anything they use is destroyed.
   platform::WorkerSlots slots_;
 };

@@ -184,6 +184,7 @@ TEST_F(MainWindowTest, TheMousePagesComeToTheFrontWhateverArrivesAfterIt) {
   ASSERT_TRUE(pumpUntil([&] { return visible("ms_tab") && visible("kb_tab"); }));
   pumpFor(100ms);
   EXPECT_TRUE(window->findControl<ui::Option>("ms_tab")->isSelected());
+  EXPECT_EQ(wakeLines(), 1) << "two devices found at start bring the window up once";
 }
 
 TEST_F(MainWindowTest, RemovingTheMouseWhileTheKeyboardStaysSelectsTheKeyboard) {
