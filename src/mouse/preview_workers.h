@@ -14,9 +14,10 @@
 //                               one step; the frame goes to the sink
 //
 // The first pass starts startDelay (3000 ms) after the thread. A frame equal
-// to the one handed on just before is not handed on again (a steady mode
-// costs no UI work); any pass without a frame forgets the last one, so the
-// picture is repainted when the mouse preview takes over again.
+// to the one handed on just before is handed on again only after
+// repaintInterval (1000 ms), so a steady mode costs next to no UI work; any
+// pass without a frame forgets the last one, so the picture is repainted at
+// once when the mouse preview takes over again from the shared one.
 //
 // Shared preview pass (speed = the shared block's speed):
 //
@@ -78,6 +79,7 @@ struct MousePreviewTiming {
   std::chrono::milliseconds startDelay{3000};
   std::chrono::milliseconds offlinePause{100};
   std::chrono::milliseconds stepPause{50};  // before a step of modes 0, 4 and 5
+  std::chrono::milliseconds repaintInterval{1000};
 };
 
 class MousePreviewWorker {
@@ -99,6 +101,7 @@ class MousePreviewWorker {
   MousePreview& preview_;
   FrameSink sink_;
   Frame last_;
+  std::chrono::steady_clock::time_point lastHanded_;
 };
 
 struct SharedPreviewTiming {

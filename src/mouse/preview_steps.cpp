@@ -1,0 +1,260 @@
+#include "mouse/preview_steps.h"
+
+#include <algorithm>
+
+namespace varnacle::mouse {
+
+namespace {
+
+constexpr int kHueSteps = static_cast<int>(HueWheel.size());           // 192
+constexpr int kWaveSteps = static_cast<int>(WaveCurve.size());         // 96
+constexpr int kBreathSteps = static_cast<int>(BreathingCurve.size());  // 128
+constexpr int kGroups = static_cast<int>(LightGroups.size());          // 7
+constexpr int kSetCount = static_cast<int>(SevenColorSets.size());     // 3
+// Hue spacing and wave-curve spacing between neighbouring groups or columns.
+constexpr int kHueSpacing = 7;
+constexpr int kWaveSpacing = 10;
+
+// The lighting bytes a step reads, whichever device they come from.
+struct Lighting {
+  int mode;
+  uint8_t alpha;  // brightness alpha
+  bool forward;   // direction byte 1
+  bool sevenColor;
+  Rgb color;
+};
+
+Lighting lightingOf(uint8_t mode, uint8_t brightness, uint8_t direction, uint8_t sevenColor,
+                    Rgb color) {
+  const std::size_t level = std::min<std::size_t>(brightness, BrightnessAlpha.size() - 1);
+  return {mode, BrightnessAlpha[level], direction != 0, sevenColor != 0, color};
+}
+
+int wrap(int value, int period) {
+  return ((value % period) + period) % period;
+}
+
+uint8_t scaled(uint8_t alpha, uint8_t factor) {
+  return static_cast<uint8_t>(alpha * factor / 256);
+}
+
+Rgb hueAt(int position) {
+  return HueWheel[static_cast<std::size_t>(wrap(position, kHueSteps))];
+}
+
+uint8_t waveAt(int position) {
+  return WaveCurve[static_cast<std::size_t>(wrap(position, kWaveSteps))];
+}
+
+// The distinct lights of group g (group 2 names light 9 twice).
+template <typename Paint>
+void forGroupLights(int group, Paint paint) {
+  const auto& lights = LightGroups[static_cast<std::size_t>(group)];
+  for (std::size_t i = 0; i < lights.size(); ++i) {
+    if (std::find(lights.begin(), lights.begin() + static_cast<std::ptrdiff_t>(i), lights[i]) ==
+        lights.begin() + static_cast<std::ptrdiff_t>(i)) {
+      paint(lights[i]);
+    }
+  }
+}
+
+void paintGroup(Frame& frame, int group, uint32_t color, uint8_t alpha, int base = 0) {
+  forGroupLights(group, [&](int light) { frame.push_back({base + light, color, alpha}); });
+}
+
+void paintAll(Frame& frame, int first, int count, uint32_t color, uint8_t alpha) {
+  for (int i = 0; i < count; ++i) frame.push_back({first + i, color, alpha});
+}
+
+// Mode 2's breathing position: one step, wrapping at 0..127. True when a new
+// breath starts (the position arrives at 0 or passes 127 upwards).
+bool stepBreath(int& position, bool forward) {
+  position = wrap(position, kBreathSteps);
+  if (forward) {
+    ++position;
+    if (position >= kBreathSteps) {
+      position = 0;
+      return true;
+    }
+    return false;
+  }
+  --position;
+  if (position < 0) {
+    position = kBreathSteps - 1;
+    return false;
+  }
+  return position == 0;
+}
+
+// The pulse decay of mode 5, by how bright the pulse still is.
+uint8_t decayed(uint8_t intensity) {
+  int step = 0;
+  if (intensity >= 128) {
+    step = 40;
+  } else if (intensity >= 64) {
+    step = 30;
+  } else if (intensity >= 32) {
+    step = 10;
+  } else if (intensity >= 17) {
+    step = 8;
+  } else if (intensity >= 1) {
+    step = 4;
+  }
+  return static_cast<uint8_t>(std::max(0, intensity - step));
+}
+
+Frame colourWave(const Lighting& l, int& position) {
+  Frame frame;
+  if (l.sevenColor) {
+    position = wrap(position + (l.forward ? 1 : -1), kHueSteps);
+    for (int g = 0; g < kGroups; ++g) {
+      paintGroup(frame, g, packTint(hueAt(position + kHueSpacing * g)), l.alpha);
+    }
+  } else {
+    position = wrap(position + (l.forward ? 1 : -1), kWaveSteps);
+    for (int g = 0; g < kGroups; ++g) {
+      paintGroup(frame, g, packTint(l.color),
+                 scaled(l.alpha, waveAt(position + kWaveSpacing * (g + 1))));
+    }
+  }
+  return frame;
+}
+
+Frame growingBar(const Lighting& l, MousePreviewState& state) {
+  if (state.barFalling) {
+    if (--state.barCount <= -1) state.barFalling = false;
+  } else {
+    if (++state.barCount >= 8) state.barFalling = true;
+  }
+  state.position = wrap(state.position + (l.forward ? 1 : -1), kHueSteps);
+  Frame frame;
+  for (int g = 0; g < kGroups; ++g) {
+    const bool lit = l.forward ? g < state.barCount : state.barCount < g;
+    paintGroup(frame, g, packTint(hueAt(state.position + kHueSpacing * g)), lit ? l.alpha : 0);
+  }
+  return frame;
+}
+
+Frame travellingPulses(const Lighting& l, MousePreviewState& state) {
+  for (std::size_t cell = 0; cell < kFiringCells; ++cell) {
+    if (state.triggers[cell] == 0) continue;
+    state.intensity[cell] = 255;
+    if (l.sevenColor) {
+      state.hueCounter = static_cast<uint8_t>(state.hueCounter + 11);
+      state.hue[cell] = state.hueCounter;
+    }
+  }
+  if (l.forward) {
+    std::rotate(state.triggers.begin(), state.triggers.begin() + 1, state.triggers.end());
+  } else {
+    std::rotate(state.triggers.rbegin(), state.triggers.rbegin() + 1, state.triggers.rend());
+  }
+  Frame frame;
+  for (int g = 0; g < kGroups; ++g) {
+    const auto cell = static_cast<std::size_t>(g);
+    state.intensity[cell] = decayed(state.intensity[cell]);
+    Rgb color = l.color;
+    if (l.sevenColor) {
+      const int hue = state.hue[cell] >= kHueSteps ? (state.hue[cell] + 64) % 256 : state.hue[cell];
+      color = hueAt(hue);
+    }
+    paintGroup(frame, g, packTint(color), scaled(l.alpha, state.intensity[cell]));
+  }
+  return frame;
+}
+
+}  // namespace
+
+Frame stepMousePreview(const Record& record, MousePreviewState& state) {
+  const Lighting l = lightingOf(record[kLightMode], record[kBrightness], record[kDirection],
+                                record[kSevenColor], {record[kRed], record[kGreen], record[kBlue]});
+  Frame frame;
+  switch (l.mode) {
+    case 0:
+      return colourWave(l, state.position);
+    case 1:
+      state.position = wrap(state.position + (l.forward ? 1 : -1), kHueSteps);
+      paintAll(frame, 0, kMouseLights, packTint(hueAt(state.position)), l.alpha);
+      return frame;
+    case 2: {
+      if (stepBreath(state.position, l.forward)) state.colorSet = (state.colorSet + 1) % kSetCount;
+      const uint8_t alpha =
+          scaled(l.alpha, BreathingCurve[static_cast<std::size_t>(state.position)]);
+      const auto& set = SevenColorSets[static_cast<std::size_t>(wrap(state.colorSet, kSetCount))];
+      for (int g = 0; g < kGroups; ++g) {
+        const Rgb color = l.sevenColor ? set[static_cast<std::size_t>(g)] : l.color;
+        paintGroup(frame, g, packTint(color), alpha);
+      }
+      return frame;
+    }
+    case 3:
+      paintAll(frame, 0, kMouseLights, packTint(l.color), l.alpha);
+      return frame;
+    case 4:
+      return growingBar(l, state);
+    case 5:
+      return travellingPulses(l, state);
+    default:
+      return frame;
+  }
+}
+
+SharedBlock sharedBlockOf(const Record& record) {
+  return {record[kLightMode],  record[kBrightness], record[kSpeed], record[kDirection],
+          record[kSevenColor], record[kRed],        record[kGreen], record[kBlue]};
+}
+
+Frame stepSharedPreview(const SharedBlock& block, SharedPreviewState& state,
+                        std::array<bool, 3> synced) {
+  const Lighting l = lightingOf(block.mode, block.brightness, block.direction, block.sevenColor,
+                                {block.red, block.green, block.blue});
+  const bool keyboard = synced[static_cast<std::size_t>(DeviceKind::keyboard)];
+  const bool mouse = synced[static_cast<std::size_t>(DeviceKind::mouse)];
+  const bool pad = synced[static_cast<std::size_t>(DeviceKind::mousePad)];
+  Frame frame;
+  // Every synced light in one colour and alpha.
+  const auto paintSynced = [&](uint32_t color, uint8_t alpha) {
+    if (mouse) paintAll(frame, kSharedMouseBase, kMouseLights, color, alpha);
+    if (pad) paintAll(frame, kSharedPadBase, kSharedPadLights, color, alpha);
+    if (keyboard) paintAll(frame, kSharedKeyboardBase, kSharedKeyboardLights, color, alpha);
+  };
+  switch (l.mode) {
+    case 0: {
+      const int period = l.sevenColor ? kHueSteps : kWaveSteps;
+      state.position = wrap(state.position + (l.forward ? 1 : -1), period);
+      for (int c = 0; c < kSharedColumns; ++c) {
+        const uint32_t color =
+            packTint(l.sevenColor ? hueAt(state.position + kHueSpacing * c) : l.color);
+        const uint8_t alpha =
+            l.sevenColor ? l.alpha
+                         : scaled(l.alpha, waveAt(state.position + kWaveSpacing * (c + 1)));
+        if (keyboard) {
+          for (const int light : KeyboardColumnTable[static_cast<std::size_t>(c)]) {
+            if (light >= 0) frame.push_back({kSharedKeyboardBase + light, color, alpha});
+          }
+        }
+        if (mouse && c < kGroups) paintGroup(frame, c, color, alpha, kSharedMouseBase);
+        if (pad && c < kSharedPadLights) frame.push_back({kSharedPadBase + c, color, alpha});
+      }
+      return frame;
+    }
+    case 1:
+      state.position = wrap(state.position + (l.forward ? 1 : -1), kHueSteps);
+      paintSynced(packTint(hueAt(state.position)), l.alpha);
+      return frame;
+    case 2: {
+      stepBreath(state.position, l.forward);
+      const uint8_t alpha =
+          scaled(l.alpha, BreathingCurve[static_cast<std::size_t>(state.position)]);
+      paintSynced(packTint(l.sevenColor ? hueAt(state.position) : l.color), alpha);
+      return frame;
+    }
+    case 3:
+      paintSynced(packTint(l.color), l.alpha);
+      return frame;
+    default:
+      return frame;
+  }
+}
+
+}  // namespace varnacle::mouse

@@ -1,0 +1,132 @@
+#include "mouse/preview_workers.h"
+
+#include "platform/worker_slots.h"
+
+namespace varnacle::mouse {
+
+using std::chrono::milliseconds;
+
+namespace {
+
+bool flagOf(const device::DeviceSession* session, bool sync) {
+  if (session == nullptr) return false;
+  return sync ? session->lightingSync.load() : session->online.load();
+}
+
+// The pause after a shared step: a per-mode time for each device that is not
+// synced (keyboard, mouse, pad), plus a per-mode extra.
+milliseconds sharedStepPause(uint8_t mode, std::array<bool, 3> synced) {
+  struct Pause {
+    int keyboard, mouse, pad, extra;
+  };
+  static constexpr std::array<Pause, 4> kPauses = {
+      {{6, 1, 1, 0}, {9, 1, 1, 6}, {8, 1, 1, 0}, {6, 1, 1, 5}}};
+  if (mode >= kPauses.size()) return milliseconds(0);
+  const Pause& p = kPauses[mode];
+  int total = p.extra;
+  if (!synced[static_cast<std::size_t>(DeviceKind::keyboard)]) total += p.keyboard;
+  if (!synced[static_cast<std::size_t>(DeviceKind::mouse)]) total += p.mouse;
+  if (!synced[static_cast<std::size_t>(DeviceKind::mousePad)]) total += p.pad;
+  return milliseconds(total);
+}
+
+}  // namespace
+
+void MousePreview::restart() {
+  std::lock_guard lock(mutex_);
+  state_.reset();
+}
+
+void MousePreview::setTrigger(std::size_t cell) {
+  std::lock_guard lock(mutex_);
+  if (cell < state_.triggers.size()) state_.triggers[cell] = 1;
+}
+
+Frame MousePreview::step(const Record& record) {
+  std::lock_guard lock(mutex_);
+  return stepMousePreview(record, state_);
+}
+
+MousePreviewState MousePreview::state() const {
+  std::lock_guard lock(mutex_);
+  return state_;
+}
+
+SharedBlock SharedPreviewBlock::get() const {
+  std::lock_guard lock(mutex_);
+  return block_;
+}
+
+void SharedPreviewBlock::set(const SharedBlock& block) {
+  std::lock_guard lock(mutex_);
+  block_ = block;
+}
+
+MousePreviewWorker::MousePreviewWorker(const device::LiveLighting& live,
+                                       const device::DeviceSession& mouse, MousePreview& preview,
+                                       FrameSink sink)
+    : live_(live), mouse_(mouse), preview_(preview), sink_(std::move(sink)) {}
+
+void MousePreviewWorker::run(platform::Event& stop) {
+  stop.wait(timing.startDelay);
+  platform::runWorkerLoop(platform::WorkerSlot::mousePreview, stop, [&] { return pass(stop); });
+}
+
+bool MousePreviewWorker::pass(platform::Event& stop) {
+  const int speed = live_.snapshot(DeviceKind::mouse)[kSpeed];
+  if (stop.wait(milliseconds(2 * speed + 3)) || stop.wait(milliseconds(10 * speed))) return true;
+  if (!mouse_.online.load()) {
+    last_.clear();
+    stop.wait(timing.offlinePause);
+    return true;
+  }
+  if (mouse_.lightingSync.load()) {
+    last_.clear();
+    return true;
+  }
+  const uint8_t mode = live_.snapshot(DeviceKind::mouse)[kLightMode];
+  if ((mode == 0 || mode == 4 || mode == 5) && stop.wait(timing.stepPause)) return true;
+  Frame frame = preview_.step(live_.snapshot(DeviceKind::mouse));
+  const auto now = std::chrono::steady_clock::now();
+  if (frame.empty() || (frame == last_ && now - lastHanded_ < timing.repaintInterval)) return true;
+  last_ = frame;
+  lastHanded_ = now;
+  sink_(std::move(frame));
+  return true;
+}
+
+SharedPreviewWorker::SharedPreviewWorker(const SharedPreviewBlock& block,
+                                         std::array<const device::DeviceSession*, 3> sessions,
+                                         FrameSink sink)
+    : block_(block), sessions_(sessions), sink_(std::move(sink)) {}
+
+void SharedPreviewWorker::run(platform::Event& stop) {
+  platform::runWorkerLoop(platform::WorkerSlot::combinedPreview, stop, [&] { return pass(stop); });
+}
+
+bool SharedPreviewWorker::pass(platform::Event& stop) {
+  const SharedBlock block = block_.get();
+  if (stop.wait(milliseconds(4 * block.speed))) return true;
+  std::array<bool, 3> synced{};
+  bool anyOnline = false;
+  bool anySynced = false;
+  for (std::size_t i = 0; i < sessions_.size(); ++i) {
+    anyOnline = anyOnline || flagOf(sessions_[i], false);
+    synced[i] = flagOf(sessions_[i], true);
+    anySynced = anySynced || synced[i];
+  }
+  if (!anyOnline) {
+    stop.wait(timing.offlinePause);
+    return true;
+  }
+  if (!anySynced) {
+    stop.wait(timing.idlePause);
+    return true;
+  }
+  Frame frame = stepSharedPreview(block, state_, synced);
+  if (!frame.empty()) sink_(std::move(frame));
+  stop.wait(sharedStepPause(block.mode, synced));
+  return true;
+}
+
+}  // namespace varnacle::mouse
