@@ -8,6 +8,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "mouse_art.h"
+
 namespace varnacle::tools {
 
 namespace {
@@ -428,6 +430,7 @@ std::vector<ArtFile> skinArt() {
   art.push_back({"common/skin_page_hot.png", [] { return pageButton(false); }});
   art.push_back({"common/skin_page_sel.png", [] { return pageButton(true); }});
   art.push_back({"common/skin_swatch_hot.png", swatchFrame});
+  for (ArtFile& file : mouseLightingArt()) art.push_back(std::move(file));
   return art;
 }
 
