@@ -146,7 +146,8 @@ void drawGrooves(QPainter& p) {
   p.setPen(QPen(QColor::fromRgba(kGroove), 8, Qt::SolidLine, Qt::RoundCap));
   p.drawPath(noseArc());
   p.setPen(QPen(QColor::fromRgba(kGroove), 12, Qt::SolidLine, Qt::RoundCap));
-  p.drawLine(QPointF(100, kMouseLightBoxes[14].top + 4), QPointF(100, kMouseLightBoxes[17].bottom - 4));
+  p.drawLine(QPointF(100, kMouseLightBoxes[14].top + 4),
+             QPointF(100, kMouseLightBoxes[17].bottom - 4));
 }
 
 QImage mouseBody() {
@@ -171,8 +172,7 @@ QImage light(int n) {
   const QPainterPath shape = lightShape(n);
   p.setBrush(Qt::NoBrush);
   for (const auto& [width, alpha] : {std::pair{7.0, 36}, std::pair{4.0, 70}}) {
-    p.setPen(QPen(withAlpha(kLightCore, alpha), width, Qt::SolidLine, Qt::RoundCap,
-                  Qt::RoundJoin));
+    p.setPen(QPen(withAlpha(kLightCore, alpha), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(shape);
   }
   QLinearGradient fill(box.topLeft(), box.bottomRight());
