@@ -22,7 +22,7 @@ constexpr QRgb kLightCore = 0xFFB4BAC2;
 constexpr QRgb kLightEdge = 0xFF8D949D;
 
 // Check boxes of the lighting page and the direction arrows.
-constexpr QSize kCheckSize{150, 24};
+constexpr QSize kCheckSize{120, 24};
 constexpr QSize kArrowSize{24, 24};
 
 QColor withAlpha(QRgb rgb, int alpha) {
