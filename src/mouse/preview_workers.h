@@ -31,6 +31,11 @@
 //
 // Every wait ends early when the stop event is set; the thread then writes
 // its slot's stop line and returns.
+//
+// Each frame tints every light its step covers (all 20 mouse lights; every
+// synced light of the shared preview, in mode 0 the column table's), so a
+// sink that finds an earlier frame not yet applied may drop it for the newer
+// one: at speed 0 the mouse preview steps about every 3 ms.
 #include <array>
 #include <chrono>
 #include <functional>
