@@ -16,6 +16,8 @@
 #include "app/main_messages.h"
 #include "app/main_wnd.h"
 #include "device/hid_backend.h"
+#include "mouse/mouse_config.h"
+#include "mouse/ms_dpi_page.h"
 #include "platform/debug_output.h"
 #include "platform/single_instance.h"
 #include "platform/termination.h"
@@ -73,7 +75,12 @@ int run(int argc, char** argv, bool simulate) {
     backend = platformBackend.get();
   }
 
+  // The mouse's settings are shared by its pages and outlive the window
+  // whose threads read them.
+  std::unique_ptr<mouse::MouseConfig> mouseConfig;
   app::CMainWnd window(*backend);
+  mouseConfig = std::make_unique<mouse::MouseConfig>(window.liveLighting());
+  window.addPage(std::make_unique<mouse::MsDpiPage>(window.pageContext(), *mouseConfig));
   if (!window.create(nullptr, app::kMainWindowTitle, {kMainWindowStyle, 0}, app::kMainWindowSize)) {
     std::fprintf(stderr, "varnacle-driver: the main window cannot be built from the skin\n");
     return 1;
