@@ -100,7 +100,9 @@ bool MouseConfig::switchProfile(device::DeviceSession& mouse, int profile) {
   const device::ProfileSwitch outcome =
       device::switchProfile(mouse, static_cast<uint8_t>(profile), known, record);
   if (!outcome.switched) return false;
-  storeWorkingInto(outcome.previous);
+  // The working record goes back to the profile it was taken from, even when
+  // the mouse has meanwhile moved to another one on its own.
+  storeWorkingInto(current);
   {
     std::lock_guard lock(mutex_);
     cache_.records[static_cast<std::size_t>(profile)] = record;

@@ -60,11 +60,13 @@ class MouseConfig {
 
   // Click on on-board profile `profile` (0-4; others do nothing). Reads the
   // active profile; when that is `profile` nothing more is sent. Otherwise the
-  // working record's bytes 0-22 go back into the old profile's cached record,
-  // WriteLive (one byte: `profile`) switches the mouse, ReadBlock fetches the
-  // new profile's record into its cache, and its bytes 0-22 become the
-  // working record (not marked changed) with byte 0 = `profile`. True when the
-  // switch was sent (the page then hides the function page and refreshes).
+  // working record's bytes 0-22 go back into the cached record of the profile
+  // they belong to (the working record's byte 0, also when the mouse has
+  // meanwhile switched on its own), WriteLive (one byte: `profile`) switches
+  // the mouse, ReadBlock fetches the new profile's record into its cache, and
+  // its bytes 0-22 become the working record (not marked changed) with byte
+  // 0 = `profile`. True when the switch was sent (the page then hides the
+  // function page and refreshes).
   bool switchProfile(device::DeviceSession& mouse, int profile);
 
   // ResetDefaults, once, without waiting for more than its one reply; the

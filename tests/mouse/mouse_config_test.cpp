@@ -224,6 +224,18 @@ TEST_F(MouseConfigTest, SwitchingSendsTheProfileAndTakesItsRecord) {
   EXPECT_EQ(config.cachedRecord(4), patternRecord(4));
 }
 
+TEST_F(MouseConfigTest, AnEditGoesBackToItsOwnProfileWhenTheMouseMovedOnItsOwn) {
+  ASSERT_EQ(config.readAll(*sim.session), device::kResultOk);
+  setWorking(kLiftHeight, 9);
+  sim.device->pressProfileButton();  // the mouse is on 3, the page still on 2
+
+  EXPECT_TRUE(config.switchProfile(*sim.session, 4));
+
+  EXPECT_EQ(config.cachedRecord(2)[kLiftHeight], 9);
+  EXPECT_EQ(config.cachedRecord(3), patternRecord(3));
+  EXPECT_EQ(config.currentProfile(), 4);
+}
+
 TEST_F(MouseConfigTest, ProfilesOutsideZeroToFourDoNothing) {
   ASSERT_EQ(config.readAll(*sim.session), device::kResultOk);
   sim.device->clearLog();
