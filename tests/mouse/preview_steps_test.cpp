@@ -9,7 +9,6 @@
 #include <map>
 #include <set>
 
-#include "mouse/lighting_modes.h"
 #include "mouse/lighting_tables.h"
 #include "mouse/preset_colors.h"
 
@@ -60,18 +59,6 @@ TEST(LightingTables, HoldTheirRunsAndCurves) {
   EXPECT_EQ(BreathingCurve[127], 0);
   EXPECT_EQ(PresetColors[22], 0xFF1B48A3u);
   EXPECT_EQ(KeyboardColumnTable[22][3], 119);
-}
-
-TEST(LightingModes, EnableTheirControlGroups) {
-  EXPECT_FALSE(kModeControls[1].direction);
-  EXPECT_FALSE(kModeControls[1].colour);
-  EXPECT_FALSE(kModeControls[1].sevenColour);
-  EXPECT_TRUE(kModeControls[1].speed);
-  EXPECT_FALSE(kModeControls[3].speed);
-  EXPECT_FALSE(kModeControls[4].sameMode);
-  EXPECT_FALSE(kModeControls[5].sameMode);
-  EXPECT_TRUE(kModeControls[0].sameMode && kModeControls[0].direction);
-  EXPECT_TRUE(modeControls(9).direction);  // unknown modes show mode 0's
 }
 
 TEST(TintColour, PacksRedBlueGreenAndTurnsBackIntoArgb) {
