@@ -7,6 +7,7 @@
 // instead of the machine's HID devices.
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -89,6 +90,15 @@ int run(int argc, char** argv, bool simulate) {
   mainWindow = window.id();
   instance.listen([id = window.id()] { ui::postMessage(id, app::msg::kWake); });
   application.run();
+  if (window.workerSlots().anyRunning()) {
+    // A worker stuck past the shutdown deadline may still use the window's
+    // sessions: end the process without destroying anything under it, after
+    // keeping what must be kept.
+    if (demo) demo->save();
+    platform::debugOutput("a worker did not stop; the program ends without waiting for it");
+    std::fflush(stderr);
+    std::_Exit(0);
+  }
   return 0;
 }
 

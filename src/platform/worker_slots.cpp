@@ -50,6 +50,13 @@ bool WorkerSlots::isRunning(WorkerSlot slot) const {
   return shared_->running[static_cast<int>(slot)];
 }
 
+bool WorkerSlots::anyRunning() const {
+  std::lock_guard lock(shared_->mutex);
+  for (bool r : shared_->running)
+    if (r) return true;
+  return false;
+}
+
 WorkerSlots::Outcome WorkerSlots::stopAll(std::chrono::milliseconds deadline) {
   stopped_ = true;
   for (auto& e : shared_->stops) e.set();

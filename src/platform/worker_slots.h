@@ -81,6 +81,8 @@ class WorkerSlots {
   // empty); it receives the slot's stop event.
   void start(WorkerSlot slot, std::function<void(Event& stop)> body);
   bool isRunning(WorkerSlot slot) const;
+  // Whether any thread (also one left behind by stopAll) still runs.
+  bool anyRunning() const;
 
   enum class Outcome { allEnded, timedOut };
   // Sets every stop event and waits for all started threads together, at most

@@ -54,6 +54,7 @@ TEST(WorkerSlots, StuckThreadCannotHoldTheExitPastTheDeadline) {
       runWorkerLoop(WorkerSlot::mousePreview, stop, [] { return true; });
     });
     EXPECT_EQ(slots.stopAll(200ms), WorkerSlots::Outcome::timedOut);
+    EXPECT_TRUE(slots.anyRunning()) << "the straggler is still known to run";
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
   EXPECT_EQ(capture.count(std::string(kWorkersTimedOut)), 1);
