@@ -9,10 +9,11 @@ LiveLighting::Record LiveLighting::snapshot(DeviceKind kind) const {
   return working_[index(kind)];
 }
 
-void LiveLighting::edit(DeviceKind kind, const std::function<void(Record&)>& change) {
+void LiveLighting::edit(DeviceKind kind, const std::function<void(Record&)>& change,
+                        bool markChanged) {
   std::lock_guard lock(mutex_);
   change(working_[index(kind)]);
-  changed_[index(kind)] = true;
+  if (markChanged) changed_[index(kind)] = true;
 }
 
 void LiveLighting::set(DeviceKind kind, const Record& record, bool markChanged) {

@@ -36,8 +36,10 @@ class LiveLighting {
   // The device's working record, as one consistent copy. Any thread (the
   // lighting previews read it while the UI thread edits).
   Record snapshot(DeviceKind kind) const;
-  // Changes the working record and marks the device changed. UI thread.
-  void edit(DeviceKind kind, const std::function<void(Record&)>& change);
+  // Changes the working record in place, as one step, and marks the device
+  // changed unless told not to (a read from the device). UI thread, or the
+  // presence thread for reads.
+  void edit(DeviceKind kind, const std::function<void(Record&)>& change, bool markChanged = true);
   // Replaces the working record (a device read or a profile load); marks the
   // device changed only when asked. UI thread or the presence thread.
   void set(DeviceKind kind, const Record& record, bool markChanged);

@@ -150,10 +150,15 @@ device::TableSlot MouseConfig::profileKeyTable(int profile) const {
 }
 
 void MouseConfig::takeIntoWorking(const Record& source, int profile) {
-  Record working = workingRecord();
-  std::copy_n(source.begin(), kSentBytes, working.begin());
-  working[kProfileByte] = static_cast<uint8_t>(profile);
-  live_.set(DeviceKind::mouse, working, false);
+  // One step under the record's lock, so an edit of the bytes the device does
+  // not hold (pointer speed, wheel lines) made meanwhile is kept.
+  live_.edit(
+      DeviceKind::mouse,
+      [&](Record& working) {
+        std::copy_n(source.begin(), kSentBytes, working.begin());
+        working[kProfileByte] = static_cast<uint8_t>(profile);
+      },
+      false);
 }
 
 void MouseConfig::storeWorkingInto(int profile) {
