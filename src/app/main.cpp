@@ -18,6 +18,7 @@
 #include "app/main_wnd.h"
 #include "device/hid_backend.h"
 #include "mouse/mouse_config.h"
+#include "mouse/ms_deng_page.h"
 #include "mouse/ms_dpi_page.h"
 #include "platform/debug_output.h"
 #include "platform/single_instance.h"
@@ -82,6 +83,7 @@ int run(int argc, char** argv, bool simulate) {
   app::CMainWnd window(*backend);
   mouseConfig = std::make_unique<mouse::MouseConfig>(window.liveLighting());
   window.addPage(std::make_unique<mouse::MsDpiPage>(window.pageContext(), *mouseConfig));
+  window.addPage(std::make_unique<mouse::MsDengPage>(window.pageContext(), *mouseConfig));
   if (!window.create(nullptr, app::kMainWindowTitle, {kMainWindowStyle, 0}, app::kMainWindowSize)) {
     std::fprintf(stderr, "varnacle-driver: the main window cannot be built from the skin\n");
     return 1;
