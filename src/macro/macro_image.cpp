@@ -37,17 +37,24 @@ std::vector<uint8_t> buildMacroImage(std::span<const std::vector<MacroAction>> m
   const size_t total = macroImageSize(counts);
   if (total > kMacroImageMaxSize) return {};
 
+  return packStepImage(macros);
+}
+
+std::vector<uint8_t> packStepImage(std::span<const std::vector<MacroAction>> blocks) {
+  std::vector<size_t> counts;
+  for (const auto& steps : blocks) counts.push_back(steps.size());
+  const size_t total = macroImageSize(counts);
   std::vector<uint8_t> image(total, 0);
   image[0] = 0xAA;
   image[1] = 0x55;
   putWord(image, 2, total);
-  putWord(image, 4, macros.size());
-  size_t offset = kMacroImageHeaderSize + 2 * macros.size();
-  for (size_t j = 0; j < macros.size(); ++j) {
+  putWord(image, 4, blocks.size());
+  size_t offset = kMacroImageHeaderSize + 2 * blocks.size();
+  for (size_t j = 0; j < blocks.size(); ++j) {
     putWord(image, kMacroImageHeaderSize + 2 * j, offset);
-    putWord(image, offset, macros[j].size());
+    putWord(image, offset, blocks[j].size());
     size_t at = offset + 4;
-    for (const MacroAction& step : macros[j]) {
+    for (const MacroAction& step : blocks[j]) {
       image[at++] = step.delayLow;
       image[at++] = step.delayHigh;
       image[at++] = step.kind;

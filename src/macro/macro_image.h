@@ -29,6 +29,13 @@ inline constexpr size_t kMacroImageMaxSize = 0xFFFF;
 // 16 + 6·N + 4·ΣM for the step counts of N macros.
 size_t macroImageSize(std::span<const size_t> stepCounts);
 
+// The step image layout the macro table and the fire-key table share: magic
+// AA 55, total length, block count, the blocks' offsets, then per block its
+// step count, two zero bytes and four bytes per step (delay low, delay high,
+// kind, value). All words 16-bit little-endian. No size check: callers
+// check their own limit with macroImageSize first.
+std::vector<uint8_t> packStepImage(std::span<const std::vector<MacroAction>> blocks);
+
 // 0 when `total` fits `capacity`, else the number of steps the user must
 // remove, as the message tells it: (total − capacity) / 4 + 1.
 int stepsToRemove(size_t total, size_t capacity);

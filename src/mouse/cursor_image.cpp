@@ -1,16 +1,13 @@
 #include "mouse/cursor_image.h"
 
+#include "macro/macro_image.h"
+
 namespace varnacle::mouse {
 
 namespace {
 
 size_t word(std::span<const uint8_t> bytes, size_t at) {
   return static_cast<size_t>(bytes[at]) | (static_cast<size_t>(bytes[at + 1]) << 8);
-}
-
-void putWord(std::vector<uint8_t>& bytes, size_t at, size_t value) {
-  bytes[at] = static_cast<uint8_t>(value & 0xFF);
-  bytes[at + 1] = static_cast<uint8_t>((value >> 8) & 0xFF);
 }
 
 bool hasMagic(std::span<const uint8_t> bytes) {
@@ -20,37 +17,15 @@ bool hasMagic(std::span<const uint8_t> bytes) {
 }  // namespace
 
 size_t cursorImageSize(std::span<const size_t> lineCounts) {
-  size_t total = kCursorImageHeaderSize;
-  for (size_t m : lineCounts) total += 6 + 4 * m;
-  return total;
+  return macro::macroImageSize(lineCounts);
 }
 
 std::optional<std::vector<uint8_t>> buildCursorImage(
     std::span<const std::vector<macro::MacroAction>> sequences) {
   std::vector<size_t> counts;
   for (const auto& lines : sequences) counts.push_back(lines.size());
-  const size_t total = cursorImageSize(counts);
-  if (total > kCursorImageLimit) return std::nullopt;
-
-  std::vector<uint8_t> image(total, 0);
-  image[0] = 0xAA;
-  image[1] = 0x55;
-  putWord(image, 2, total);
-  putWord(image, 4, sequences.size());
-  size_t block = kCursorImageHeaderSize + 2 * sequences.size();
-  for (size_t i = 0; i < sequences.size(); ++i) {
-    putWord(image, kCursorImageHeaderSize + 2 * i, block);
-    putWord(image, block, sequences[i].size());
-    size_t at = block + 4;
-    for (const macro::MacroAction& line : sequences[i]) {
-      image[at++] = line.delayLow;
-      image[at++] = line.delayHigh;
-      image[at++] = line.kind;
-      image[at++] = line.value;
-    }
-    block = at;
-  }
-  return image;
+  if (cursorImageSize(counts) > kCursorImageLimit) return std::nullopt;
+  return macro::packStepImage(sequences);
 }
 
 std::optional<size_t> cursorImageSizeFromHeader(std::span<const uint8_t> header) {

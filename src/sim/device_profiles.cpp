@@ -1,13 +1,13 @@
 #include "sim/device_profiles.h"
 
+#include <array>
+
 namespace varnacle::sim {
 namespace {
 
-// Interface descriptor of the keyboard and the mouse: a consumer-control
-// collection whose input report carries one 16-bit usage (the notifications),
-// and the vendor collection with 63 data bytes in and out (64-byte reports with
-// the report id).
-constexpr uint8_t kDescriptorWithNotifications[] = {
+// The consumer-control collection of the keyboard and the mouse: its input
+// report carries one 16-bit usage (the notifications).
+constexpr auto kConsumerCollection = std::to_array<uint8_t>({
     0x05, 0x0C,               // Usage Page (Consumer)
     0x09, 0x01,               // Usage (Consumer Control)
     0xA1, 0x01,               // Collection (Application)
@@ -22,26 +22,11 @@ constexpr uint8_t kDescriptorWithNotifications[] = {
     0x95, 0x01,  //   Report Count (1)
     0x81, 0x00,  //   Input (Data, Array, Absolute)
     0xC0,        // End Collection
-    0x06, 0x1C,
-    0xFF,                         // Usage Page (vendor 0xFF1C)
-    0x09, 0x92,                   // Usage (0x92)
-    0xA1, 0x01,                   // Collection (Application)
-    0x85, kVendorReportIdOnWire,  //   Report ID
-    0x15, 0x00,                   //   Logical Minimum (0)
-    0x26, 0xFF,
-    0x00,        //   Logical Maximum (255)
-    0x75, 0x08,  //   Report Size (8)
-    0x95, 0x3F,  //   Report Count (63)
-    0x09, 0x01,  //   Usage (0x01)
-    0x81, 0x02,  //   Input (Data, Variable, Absolute)
-    0x95, 0x3F,  //   Report Count (63)
-    0x09, 0x02,  //   Usage (0x02)
-    0x91, 0x02,  //   Output (Data, Variable, Absolute)
-    0xC0,        // End Collection
-};
+});
 
-// The mouse pad sends no notifications: only the vendor collection.
-constexpr uint8_t kDescriptorVendorOnly[] = {
+// The vendor collection of every device: 63 data bytes in and out (64-byte
+// reports with the report id).
+constexpr auto kVendorCollection = std::to_array<uint8_t>({
     0x06, 0x1C,
     0xFF,                         // Usage Page (vendor 0xFF1C)
     0x09, 0x92,                   // Usage (0x92)
@@ -58,7 +43,21 @@ constexpr uint8_t kDescriptorVendorOnly[] = {
     0x09, 0x02,  //   Usage (0x02)
     0x91, 0x02,  //   Output (Data, Variable, Absolute)
     0xC0,        // End Collection
-};
+});
+
+template <std::size_t A, std::size_t B>
+constexpr std::array<uint8_t, A + B> joined(const std::array<uint8_t, A>& a,
+                                            const std::array<uint8_t, B>& b) {
+  std::array<uint8_t, A + B> out{};
+  for (std::size_t i = 0; i < A; ++i) out[i] = a[i];
+  for (std::size_t i = 0; i < B; ++i) out[A + i] = b[i];
+  return out;
+}
+
+// Interface descriptor of the keyboard and the mouse: both collections.
+constexpr auto kDescriptorWithNotifications = joined(kConsumerCollection, kVendorCollection);
+// The mouse pad sends no notifications: only the vendor collection.
+constexpr const auto& kDescriptorVendorOnly = kVendorCollection;
 
 // The first 25 bytes of each profile's settings record (byte 0, the profile
 // number, is filled in by makeSettings). The rest of the record is 0.
