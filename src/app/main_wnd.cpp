@@ -464,6 +464,7 @@ void CMainWnd::shutdown() {
   // Listeners waiting in a send give up now instead of holding the exit.
   ui::beginShutdown();
   slots_.stopAll(timing_.shutdownDeadline);
+  ui::endShutdown();
   killTimer(kTimerLivePush);
   killTimer(kTimerPreviewTick);
   if (auto* app = ui::Application::instance()) app->quit(0);

@@ -37,6 +37,9 @@ bool send(std::function<void()> job);
 // shutdown before it waits for the workers.
 void beginShutdown();
 bool shutdownBegun();
+// The joint wait for the workers is over: sends are handled again (they reach
+// only windows that still exist). Also called when an application is created.
+void endShutdown();
 // Whether the calling thread is the UI thread.
 bool onUiThread();
 

@@ -20,6 +20,7 @@
 #include "profile/paths.h"
 #include "sim/virtual_device.h"
 #include "ui/application.h"
+#include "ui/dispatcher.h"
 #include "ui/language.h"
 #include "ui/modal_responder.h"
 
@@ -383,6 +384,24 @@ TEST_F(MainWindowTest, NotificationsReachThePagesExceptTitleBarButtons) {
   EXPECT_EQ(window->findControl<ui::TabLayout>("ms_pages")->currentIndex(), 1);
   window->notify({.type = "click", .sender = window->findControl("minbtn"), .wParam = 0, .lParam = 0});
   EXPECT_EQ(std::count(page->notifications.begin(), page->notifications.end(), "click:minbtn"), 0);
+}
+
+}  // namespace
+}  // namespace varnacle::app
+
+namespace varnacle::app {
+namespace {
+
+TEST_F(MainWindowTest, AfterOneWindowShutDownAWorkersSendReachesTheNext) {
+  start();
+  window->destroy();
+  window.reset();
+  start();
+  std::optional<std::intptr_t> result;
+  std::thread worker([&] { result = ui::sendMessage(window->id(), msg::kMouseReadAll); });
+  ASSERT_TRUE(pumpUntil([&] { return result.has_value(); }, 5s));
+  worker.join();
+  EXPECT_EQ(page->messages, std::vector<std::uint32_t>{msg::kMouseReadAll});
 }
 
 }  // namespace

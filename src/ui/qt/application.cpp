@@ -1,6 +1,7 @@
 // The application object: the toolkit application, the skin folder and its
 // resource index.
 #include "ui/application.h"
+#include "ui/dispatcher.h"
 
 #include <QApplication>
 #include <QFile>
@@ -17,7 +18,6 @@
 namespace varnacle::ui {
 
 void markUiThread();   // dispatcher.cpp
-void resetShutdown();  // dispatcher.cpp
 
 namespace {
 
@@ -60,7 +60,7 @@ Application::Created Application::create(int& argc, char** argv) {
   app->native_->qapp->setQuitOnLastWindowClosed(false);
   current = app.get();
   markUiThread();
-  resetShutdown();
+  endShutdown();
   app->skinFolder_ = programFolder() + "skin/";
   return {std::move(app), {}};
 }

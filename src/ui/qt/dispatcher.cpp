@@ -36,7 +36,7 @@ void markUiThread() {
   shared().uiThread = std::this_thread::get_id();
 }
 
-void resetShutdown() {
+void endShutdown() {
   std::lock_guard lock(shared().mutex);
   shared().shutdown = false;
 }
