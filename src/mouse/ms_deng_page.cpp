@@ -140,11 +140,15 @@ void MsDengPage::startWorkers() {
 
 void MsDengPage::post(Frame frame, bool shared) {
   if (frame.empty()) return;
+  bool wake = false;
   {
     std::lock_guard lock(frameMutex_);
+    // The pacer needs waking only when it waits for a first frame, not
+    // while it rests between batches.
+    wake = !resting_ && !waiting_[0] && !waiting_[1];
     waiting_[shared ? 1 : 0] = std::move(frame);
   }
-  frameWaiting_.notify_one();
+  if (wake) frameWaiting_.notify_one();
 }
 
 //   frames  ─┬─┬─┬─┬─┬─┬─┬─┬─┬──────────    (every 3 ms at the fastest)
@@ -164,7 +168,11 @@ void MsDengPage::pace() {
       if (batch[1]) apply(*batch[1], true);
     });
     lock.lock();
-    if (frameWaiting_.wait_for(lock, timing_.frameInterval, [this] { return stopping_; })) return;
+    resting_ = true;
+    const bool stop =
+        frameWaiting_.wait_for(lock, timing_.frameInterval, [this] { return stopping_; });
+    resting_ = false;
+    if (stop) return;
   }
 }
 

@@ -116,6 +116,7 @@ class MsDengPage : public ui::Page {
   std::mutex frameMutex_;
   std::condition_variable frameWaiting_;
   std::array<std::optional<Frame>, 2> waiting_;
+  bool resting_ = false;  // the pacer waits out the frame interval
   bool stopping_ = false;
   std::thread pacer_;
 };
