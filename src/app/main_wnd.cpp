@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "app/circle_progress.h"
-#include "app/main_messages.h"
+#include "ui/page_messages.h"
 #include "app/msg_wnd.h"
 #include "app/skin_apply.h"
 #include "app/skin_frame.h"
@@ -21,6 +21,8 @@
 #include "ui/painter.h"
 
 namespace varnacle::app {
+
+namespace msg = ui::msg;
 
 namespace {
 

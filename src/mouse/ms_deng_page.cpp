@@ -13,6 +13,7 @@
 #include "mouse/preset_colors.h"
 #include "mouse/same_mode.h"
 #include "platform/worker_slots.h"
+#include "ui/page_messages.h"
 #include "ui/control.h"
 #include "ui/dispatcher.h"
 #include "ui/window.h"
@@ -236,7 +237,7 @@ void MsDengPage::notify(const ui::Notification& n) {
 }
 
 void MsDengPage::deviceMessage(std::uint32_t msg, std::uintptr_t, std::intptr_t) {
-  if (msg == kMsgMouseReadAll || msg == kMsgMouseReloadActive) refresh();
+  if (msg == ui::msg::kMouseReadAll || msg == ui::msg::kMouseReloadActive) refresh();
 }
 
 void MsDengPage::deviceShown(DeviceKind kind) {

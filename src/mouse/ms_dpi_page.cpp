@@ -10,6 +10,7 @@
 #include "mouse/mouse_lighting_profile.h"
 #include "mouse/mouse_settings_record.h"
 #include "mouse/preset_colors.h"
+#include "ui/page_messages.h"
 #include "ui/control.h"
 #include "ui/window.h"
 
@@ -252,10 +253,10 @@ void MsDpiPage::deviceShown(DeviceKind kind) {
 }
 
 void MsDpiPage::deviceMessage(std::uint32_t msg, std::uintptr_t, std::intptr_t) {
-  if (msg == kMsgMouseReadAll) {
+  if (msg == ui::msg::kMouseReadAll) {
     config_.readAll(context_.session(DeviceKind::mouse));
     refresh();
-  } else if (msg == kMsgMouseReloadActive) {
+  } else if (msg == ui::msg::kMouseReloadActive) {
     config_.reloadActive(context_.session(DeviceKind::mouse));
     refresh();
   }

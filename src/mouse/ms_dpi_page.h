@@ -34,10 +34,6 @@ namespace varnacle::mouse {
 
 class MouseConfig;
 
-// Messages the mouse's notification listener sends the main window.
-inline constexpr std::uint32_t kMsgMouseReadAll = 0x0901;       // settings changed on the mouse
-inline constexpr std::uint32_t kMsgMouseReloadActive = 0x0902;  // profile switched on the mouse
-
 // Text colours of the DPI stage labels: the active stage and the others.
 inline constexpr std::uint32_t kActiveStageColor = 0xFFFF0000;
 inline constexpr std::uint32_t kStageColor = 0xFFFFFFFF;

@@ -56,7 +56,7 @@ class Page {
   // "selectchanged", "valuechanged", "movevaluechanged", "itemselect",
   // "itemclick", "textchanged", "colorchanged", "msenter", "msleave".
   virtual void notify(const ui::Notification&) {}
-  // Device refresh, hook and progress messages (see main_messages.h).
+  // Device refresh, hook and progress messages (see page_messages.h).
   virtual void deviceMessage(std::uint32_t, std::uintptr_t, std::intptr_t) {}
   // The device was found: read it here (presence thread, lock held). UI work
   // waits for deviceShown().

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/main_messages.h"
+#include "ui/page_messages.h"
 #include "app/skin_apply.h"
 #include "app_test_support.h"
 #include "device/exchanges.h"
@@ -25,6 +25,8 @@
 #include "ui/modal_responder.h"
 
 namespace varnacle::app {
+
+namespace msg = ui::msg;
 namespace {
 
 using namespace std::chrono_literals;

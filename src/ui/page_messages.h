@@ -1,8 +1,10 @@
 #pragma once
-// The numbered messages the main window accepts, besides the library's own.
+// The numbered messages the main window accepts, besides the library's own;
+// the device, hook and progress messages reach the pages through
+// Page::deviceMessage().
 #include <cstdint>
 
-namespace varnacle::app::msg {
+namespace varnacle::ui::msg {
 
 // Wakes the main window: a second instance started, or a device was found on
 // the first presence pass. Stands in for the registered "TALVORIN_001" message.
@@ -38,4 +40,4 @@ inline constexpr std::uint32_t kKeyboardReadKeyTable = 0x0B03;
 inline constexpr std::uint32_t kProgressShow = 0x0C00;
 inline constexpr std::uint32_t kProgressDone = 0x0C01;
 
-}  // namespace varnacle::app::msg
+}  // namespace varnacle::ui::msg
