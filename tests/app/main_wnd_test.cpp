@@ -12,6 +12,7 @@
 #include "ui/page_messages.h"
 #include "app/skin_apply.h"
 #include "app_test_support.h"
+#include "main_window_harness.h"
 #include "device/exchanges.h"
 #include "device/hid_sim.h"
 #include "platform/debug_output.h"
@@ -59,35 +60,17 @@ class RecordingPage : public ui::Page {
   void deviceGone(DeviceKind) override { ++gone; }
 };
 
-// Pacing shortened so scans and probes take tens of milliseconds.
-MainTiming fastTiming() {
-  MainTiming t;
-  t.presencePresent = 20ms;
-  t.presenceAbsent = 50ms;
-  t.listenerScan = 50ms;
-  t.listenerReadMs = 100;
-  return t;
-}
-
-struct MainWindowTest : ::testing::Test {
-  std::filesystem::path documents;
-  sim::SimBus bus;
+struct MainWindowTest : test::MainWindowHarness {
   std::shared_ptr<sim::VirtualDevice> mouse = std::make_shared<sim::VirtualDevice>(DeviceKind::mouse, bus);
   std::shared_ptr<sim::VirtualDevice> keyboard =
       std::make_shared<sim::VirtualDevice>(DeviceKind::keyboard, bus);
-  std::unique_ptr<device::HidBackend> backend = device::makeSimulatedBackend(bus);
-  std::unique_ptr<CMainWnd> window;
   RecordingPage* page = nullptr;
   platform::DebugCapture debug;
   std::vector<std::string> boxes;  // text ids the message box showed
   std::unique_ptr<ui::ScopedModalResponder> responder;
 
   void SetUp() override {
-    documents = std::filesystem::temp_directory_path() /
-                ("varnacle-main-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(documents);
-    platform::setDocumentsFolderOverride(documents);
+    MainWindowHarness::SetUp();
     responder = std::make_unique<ui::ScopedModalResponder>([this](ui::Window& w) -> std::optional<int> {
       if (auto* text = w.findControl("MessageText")) boxes.push_back(text->rawText());
       return 0;
@@ -95,15 +78,12 @@ struct MainWindowTest : ::testing::Test {
   }
 
   void TearDown() override {
-    if (window && window->isCreated()) window->destroy();
-    window.reset();
+    MainWindowHarness::TearDown();
     responder.reset();
-    platform::setDocumentsFolderOverride(std::nullopt);
-    std::filesystem::remove_all(documents);
     test::switchLanguage("lan_en.xml");
   }
 
-  void start(MainTiming timing = fastTiming()) {
+  void start(MainTiming timing = test::fastTiming()) {
     window = std::make_unique<CMainWnd>(*backend, timing);
     auto p = std::make_unique<RecordingPage>();
     page = p.get();
@@ -112,18 +92,6 @@ struct MainWindowTest : ::testing::Test {
     pumpFor(20ms);  // "windowinit"
   }
 
-  template <typename Pred>
-  bool pumpUntil(Pred pred, std::chrono::milliseconds limit = 5s) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      ui::Application::instance()->processEvents(5);
-    }
-    return true;
-  }
-  void pumpFor(std::chrono::milliseconds d) {
-    pumpUntil([] { return false; }, d);
-  }
   bool visible(std::string_view name) {
     auto* c = window->findControl(name);
     return c && c->isVisible();
@@ -239,7 +207,7 @@ TEST_F(MainWindowTest, TriggerUsageSetsTheMouseTriggerFlag) {
 
 TEST_F(MainWindowTest, ClosingWhileAListenerWaitsInAReadEndsPromptly) {
   bus.plug(mouse);
-  MainTiming timing = fastTiming();
+  MainTiming timing = test::fastTiming();
   timing.listenerReadMs = 500;
   start(timing);
   ASSERT_TRUE(pumpUntil([&] { return visible("ms_tab"); }));
@@ -255,7 +223,7 @@ TEST_F(MainWindowTest, ClosingWhileAListenerWaitsInAReadEndsPromptly) {
 
 TEST_F(MainWindowTest, AWorkerBlockedInADeviceReadCannotHoldTheExit) {
   bus.plug(mouse);
-  MainTiming timing = fastTiming();
+  MainTiming timing = test::fastTiming();
   timing.shutdownDeadline = 300ms;
   start(timing);
   auto release = std::make_shared<platform::Event>();

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <filesystem>
 
+#include "../app/main_window_harness.h"
 #include "app/main_wnd.h"
 #include "device/hid_sim.h"
 #include "mouse/mouse_config.h"
@@ -30,16 +31,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-app::MainTiming fastTiming() {
-  app::MainTiming t;
-  t.presencePresent = 20ms;
-  t.presenceAbsent = 50ms;
-  t.listenerScan = 50ms;
-  t.listenerReadMs = 100;
-  t.livePushMs = 100;
-  return t;
-}
-
 DengPreviewTiming fastPreviews() {
   DengPreviewTiming t;
   t.mouse.startDelay = 10ms;
@@ -56,24 +47,16 @@ constexpr uint8_t kStoredBrightness = 14;
 constexpr uint8_t kStoredSpeed = 4;
 constexpr uint8_t kStoredRed = 10, kStoredGreen = 200, kStoredBlue = 30;
 
-struct MsDengPageTest : ::testing::Test {
-  std::filesystem::path documents;
-  sim::SimBus bus;
+struct MsDengPageTest : app::test::MainWindowHarness {
   std::shared_ptr<sim::VirtualDevice> mouse =
       std::make_shared<sim::VirtualDevice>(DeviceKind::mouse, bus);
   std::shared_ptr<sim::VirtualDevice> keyboard =
       std::make_shared<sim::VirtualDevice>(DeviceKind::keyboard, bus);
-  std::unique_ptr<device::HidBackend> backend = device::makeSimulatedBackend(bus);
-  std::unique_ptr<app::CMainWnd> window;
   std::unique_ptr<MouseConfig> config;
   MsDengPage* page = nullptr;
 
   void SetUp() override {
-    documents = std::filesystem::temp_directory_path() /
-                ("varnacle-deng-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(documents);
-    platform::setDocumentsFolderOverride(documents);
+    MainWindowHarness::SetUp();
 
     auto memory = mouse->memory();
     uint8_t* r = memory.settings.data();
@@ -90,16 +73,13 @@ struct MsDengPageTest : ::testing::Test {
   }
 
   void TearDown() override {
-    if (window && window->isCreated()) window->destroy();
-    window.reset();
+    MainWindowHarness::TearDown();
     config.reset();
-    platform::setDocumentsFolderOverride(std::nullopt);
-    std::filesystem::remove_all(documents);
   }
 
   // Starts the main window with both mouse pages, as the program does.
   void start() {
-    window = std::make_unique<app::CMainWnd>(*backend, fastTiming());
+    window = std::make_unique<app::CMainWnd>(*backend, app::test::fastTiming());
     config = std::make_unique<MouseConfig>(window->liveLighting());
     window->addPage(std::make_unique<MsDpiPage>(window->pageContext(), *config));
     auto p = std::make_unique<MsDengPage>(window->pageContext(), *config, fastPreviews());
@@ -117,18 +97,6 @@ struct MsDengPageTest : ::testing::Test {
     pumpFor(20ms);
   }
 
-  template <typename Pred>
-  bool pumpUntil(Pred pred, std::chrono::milliseconds limit = 5s) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      ui::Application::instance()->processEvents(5);
-    }
-    return true;
-  }
-  void pumpFor(std::chrono::milliseconds d) {
-    pumpUntil([] { return false; }, d);
-  }
 
   ui::Control* control(std::string_view name) {
     ui::Control* c = window->findControl(name);

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+#include "../app/main_window_harness.h"
 #include "app/main_wnd.h"
 #include "device/hid_sim.h"
 #include "mouse/mouse_config.h"
@@ -63,32 +64,15 @@ struct AppliedValues {
   }
 };
 
-app::MainTiming fastTiming() {
-  app::MainTiming t;
-  t.presencePresent = 20ms;
-  t.presenceAbsent = 50ms;
-  t.listenerScan = 50ms;
-  t.listenerReadMs = 100;
-  return t;
-}
-
-struct MsDpiPageTest : ::testing::Test {
-  std::filesystem::path documents;
-  sim::SimBus bus;
+struct MsDpiPageTest : app::test::MainWindowHarness {
   std::shared_ptr<sim::VirtualDevice> mouse =
       std::make_shared<sim::VirtualDevice>(DeviceKind::mouse, bus);
-  std::unique_ptr<device::HidBackend> backend = device::makeSimulatedBackend(bus);
   AppliedValues applied;
-  std::unique_ptr<app::CMainWnd> window;
   std::unique_ptr<MouseConfig> config;
   MsDpiPage* page = nullptr;
 
   void SetUp() override {
-    documents = std::filesystem::temp_directory_path() /
-                ("varnacle-dpi-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(documents);
-    platform::setDocumentsFolderOverride(documents);
+    MainWindowHarness::SetUp();
 
     auto info = mouse->infoBlock();
     info[sim::kInfoDpiMaximumByte] = kDpiMaximum;
@@ -110,18 +94,15 @@ struct MsDpiPageTest : ::testing::Test {
   }
 
   void TearDown() override {
-    if (window && window->isCreated()) window->destroy();
-    window.reset();
+    MainWindowHarness::TearDown();
     config.reset();
-    platform::setDocumentsFolderOverride(std::nullopt);
-    std::filesystem::remove_all(documents);
   }
 
   // Plugs the mouse in, starts the main window with the page and waits until
   // the page shows the mouse's profile 0.
   void start() {
     bus.plug(mouse);
-    window = std::make_unique<app::CMainWnd>(*backend, fastTiming());
+    window = std::make_unique<app::CMainWnd>(*backend, app::test::fastTiming());
     config = std::make_unique<MouseConfig>(window->liveLighting());
     auto p = std::make_unique<MsDpiPage>(window->pageContext(), *config, applied.applier());
     page = p.get();
@@ -132,18 +113,6 @@ struct MsDpiPageTest : ::testing::Test {
     pumpFor(20ms);
   }
 
-  template <typename Pred>
-  bool pumpUntil(Pred pred, std::chrono::milliseconds limit = 5s) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      ui::Application::instance()->processEvents(5);
-    }
-    return true;
-  }
-  void pumpFor(std::chrono::milliseconds d) {
-    pumpUntil([] { return false; }, d);
-  }
 
   ui::Control* control(std::string_view name) {
     ui::Control* c = window->findControl(name);
