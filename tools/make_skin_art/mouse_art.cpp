@@ -1,5 +1,7 @@
 #include "mouse_art.h"
 
+#include "paint_helpers.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -24,18 +26,6 @@ constexpr QRgb kLightEdge = 0xFF8D949D;
 // Check boxes of the lighting page and the direction arrows.
 constexpr QSize kCheckSize{120, 24};
 constexpr QSize kArrowSize{24, 24};
-
-QColor withAlpha(QRgb rgb, int alpha) {
-  QColor c = QColor::fromRgba(rgb);
-  c.setAlpha(alpha);
-  return c;
-}
-
-QImage blank(QSize size) {
-  QImage image(size, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::transparent);
-  return image;
-}
 
 QRectF boxRect(const LightBox& b) {
   return QRectF(b.left, b.top, b.right - b.left, b.bottom - b.top);

@@ -1,5 +1,7 @@
 #include "skin_art.h"
 
+#include "paint_helpers.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -29,18 +31,6 @@ constexpr QSize kIconSize{64, 64};
 // The background chooser's page buttons and colour swatches.
 constexpr QSize kPageButtonSize{150, 32};
 constexpr QSize kSwatchSize{50, 30};
-
-QColor withAlpha(QRgb rgb, int alpha) {
-  QColor c = QColor::fromRgba(rgb);
-  c.setAlpha(alpha);
-  return c;
-}
-
-QImage blank(QSize size) {
-  QImage image(size, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::transparent);
-  return image;
-}
 
 // ---- Backgrounds ---------------------------------------------------------------
 
