@@ -35,27 +35,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    auto created = ui::Application::create(argc_, argv_);
-    ASSERT_TRUE(created.app) << created.error;
-    app_ = std::move(created.app);
-    ASSERT_TRUE(ui::loadLanguage("lan_en.xml"));
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[10] = "skin_test";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<ui::Application> app_;
-};
-
-[[maybe_unused]] const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
 void pump(int ms = 0) {
   ui::Application::instance()->processEvents(ms);
 }
