@@ -18,6 +18,29 @@ std::unordered_map<std::string, QImage>& imageCache() {
   return cache;
 }
 
+// Images scaled to the size they are drawn at, so a repaint (the lighting
+// previews repaint their lights many times a second) only copies pixels.
+// Bounded: it starts afresh when full.
+constexpr std::size_t kScaledCacheLimit = 256;
+
+std::unordered_map<std::string, QImage>& scaledCache() {
+  static std::unordered_map<std::string, QImage> cache;
+  return cache;
+}
+
+const QImage& scaledImage(const std::string& file, const QImage& image, const QRect& source,
+                          const QSize& size) {
+  const std::string key = file + '|' + std::to_string(source.x()) + ',' + std::to_string(source.y()) +
+                          ',' + std::to_string(source.width()) + ',' + std::to_string(source.height()) +
+                          '|' + std::to_string(size.width()) + 'x' + std::to_string(size.height());
+  auto& cache = scaledCache();
+  if (auto it = cache.find(key); it != cache.end()) return it->second;
+  if (cache.size() >= kScaledCacheLimit) cache.clear();
+  QImage scaled = image.copy(source).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                      .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  return cache.emplace(key, std::move(scaled)).first->second;
+}
+
 std::string fullPath(const std::string& file) {
   if (QFileInfo(qs(file)).isAbsolute()) return file;
   Application* app = Application::instance();
@@ -56,6 +79,7 @@ const QImage* skinImage(const std::string& file) {
 
 void clearImageCache() {
   imageCache().clear();
+  scaledCache().clear();
 }
 
 QFont fontFor(const Window* window, int index) {
@@ -153,10 +177,12 @@ bool QtPainter::drawImage(std::string_view description, const Rect& dest) {
   if (!d) return false;
   const QImage* image = skinImage(d->file);
   if (!image) return false;
-  QRect source = d->source ? qrect(*d->source) : image->rect();
+  if (dest.empty()) return true;
+  const QRect source = d->source ? qrect(*d->source) : image->rect();
+  const QImage& scaled = scaledImage(d->file, *image, source, QSize(dest.width(), dest.height()));
   p_.save();
   p_.setOpacity(d->fade / 255.0);
-  p_.drawImage(qrect(dest), *image, source);
+  p_.drawImage(dest.left, dest.top, scaled);
   p_.restore();
   return true;
 }
@@ -167,13 +193,11 @@ bool QtPainter::drawTintedImage(std::string_view description, const Rect& dest, 
   if (!d || dest.empty()) return false;
   const QImage* image = skinImage(d->file);
   if (!image) return false;
-  QRect source = d->source ? qrect(*d->source) : image->rect();
-  // Scale the image to the destination, then cover its opaque parts.
-  QImage layer(dest.width(), dest.height(), QImage::Format_ARGB32_Premultiplied);
-  layer.fill(Qt::transparent);
+  const QRect source = d->source ? qrect(*d->source) : image->rect();
+  // The image at the destination's size, its opaque parts covered by the tint.
+  QImage layer = scaledImage(d->file, *image, source, QSize(dest.width(), dest.height()));
   {
     QPainter lp(&layer);
-    lp.drawImage(layer.rect(), *image, source);
     lp.setCompositionMode(QPainter::CompositionMode_SourceAtop);
     QColor tint = qcolor(color | 0xFF000000u);
     tint.setAlpha(std::clamp(alpha, 0, 255));
