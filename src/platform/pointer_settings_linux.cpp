@@ -1,3 +1,4 @@
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,9 +43,18 @@ bool runAndWait(const std::string& program, std::initializer_list<std::string> a
   std::vector<char*> argv;
   for (auto& a : owned) argv.push_back(a.data());
   argv.push_back(nullptr);
+  // The program blocks its termination signals in every thread; the tool
+  // must not inherit that mask.
+  posix_spawnattr_t attr;
+  if (::posix_spawnattr_init(&attr) != 0) return false;
+  sigset_t none;
+  sigemptyset(&none);
+  ::posix_spawnattr_setsigmask(&attr, &none);
+  ::posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK);
   pid_t pid = 0;
-  if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-    return false;
+  const int spawned = ::posix_spawn(&pid, program.c_str(), nullptr, &attr, argv.data(), environ);
+  ::posix_spawnattr_destroy(&attr);
+  if (spawned != 0) return false;
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) return false;
@@ -61,11 +71,14 @@ void applyPointerSpeed(int speed) {
                 " kept in the record only: no desktop settings tool");
     return;
   }
-  // 1..20 with 10 in the middle onto GNOME's -1..1 with 0 in the middle.
-  char value[16];
-  std::snprintf(value, sizeof value, "%.2f", (clampPointerSpeed(speed) - 10) / 10.0);
+  // 1..20 with 10 in the middle onto GNOME's -1..1 with 0 in the middle,
+  // written with a decimal point whatever the user's locale says.
+  const int tenths = clampPointerSpeed(speed) - 10;
+  const std::string value = std::string(tenths < 0 ? "-" : "") +
+                            std::to_string(std::abs(tenths) / 10) + "." +
+                            std::to_string(std::abs(tenths) % 10) + "0";
   if (!runAndWait(gsettings, {"set", "org.gnome.desktop.peripherals.mouse", "speed", value}))
-    debugOutput(std::string("pointer speed: gsettings refused ") + value);
+    debugOutput("pointer speed: gsettings refused " + value);
 }
 
 void applyWheelLines(int lines) {

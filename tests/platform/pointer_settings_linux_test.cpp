@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <clocale>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -49,6 +51,28 @@ TEST_F(PointerSettingsLinuxTest, SpeedsMapOntoTheDesktopsRangeAndAreClampedFirst
   const std::string key = "set org.gnome.desktop.peripherals.mouse speed ";
   EXPECT_EQ(calls(), key + "-0.90\n" + key + "0.00\n" + key + "1.00\n" + key + "-0.90\n" + key +
                          "1.00\n" + key + "0.40\n");
+}
+
+TEST_F(PointerSettingsLinuxTest, TheToolRunsWithoutTheProgramsBlockedSignalsInAnyLocale) {
+  // The program blocks its termination signals in every thread, and the
+  // window toolkit sets the user's locale, which may write decimal commas.
+  const fs::path tool = dir / "bin" / "gsettings";
+  std::ofstream(tool) << "#!/bin/sh\necho \"$@\" >> '" << log.string() << "'\n"
+                      << "while read -r l; do case \"$l\" in SigBlk*) echo \"$l\";; esac; done"
+                      << " < /proc/$$/status >> '" << log.string() << "'\n";
+  fs::permissions(tool, fs::perms::owner_all);
+  ::setenv("PATH", (dir / "bin").c_str(), 1);
+  sigset_t term, old;
+  sigemptyset(&term);
+  sigaddset(&term, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &term, &old);
+  std::setlocale(LC_NUMERIC, "");
+  applyPointerSpeed(15);
+  pthread_sigmask(SIG_SETMASK, &old, nullptr);
+  std::setlocale(LC_NUMERIC, "C");
+  const std::string out = calls();
+  EXPECT_NE(out.find("speed 0.50\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("SigBlk:\t0000000000000000"), std::string::npos) << out;
 }
 
 TEST_F(PointerSettingsLinuxTest, WithoutTheSettingsToolNothingRunsAndTheDebugOutputSaysSo) {
