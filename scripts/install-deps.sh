@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # window layer: Qt 6 Widgets (its offscreen platform runs the tests headless) and a font
   qt6-base-dev libgl-dev libqt6gui6 fonts-dejavu-core
+  # running the demo on a machine without a desktop
+  xvfb
 )
 
 missing=()
