@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "device/hid_path.h"
+#include "hid_expectations.h"
 #include "device/hid_sim.h"
 #include "sim/sim_bus.h"
 
@@ -76,20 +77,10 @@ TEST_F(HidDeviceTest, ListsOneSpelledPathPerCollectionAndOpensWithItsCapabilitie
   EXPECT_EQ(device.pathList[1], "sim/0#vid_0c45&pid_662e&mi_01&col02");
 
   ASSERT_TRUE(openCollection(device, 1));
-  EXPECT_EQ(device.attributes().vendorId, 0x0C45);
-  EXPECT_EQ(device.attributes().productId, 0x662E);
-  EXPECT_EQ(device.attributes().versionNumber, 0x0105);
-  EXPECT_EQ(device.capabilities().usagePage, 0xFF1C);
-  EXPECT_EQ(device.capabilities().usage, 0x0092);
-  EXPECT_EQ(device.capabilities().inputReportLength, 64);
-  EXPECT_EQ(device.capabilities().outputReportLength, 64);
-  EXPECT_EQ(device.capabilities().featureReportLength, 0);
-  EXPECT_EQ(device.interfaceNumber(), 1);
-  EXPECT_EQ(device.collectionNumber(), 1);
+  test_support::expectTestMouseVendorCollection(device);
 
   ASSERT_TRUE(openCollection(device, 2));
-  EXPECT_EQ(device.capabilities().usagePage, 0x000C);
-  EXPECT_EQ(device.capabilities().usage, 0x0001);
+  test_support::expectTestMouseConsumerCollection(device);
   EXPECT_EQ(device.capabilities().inputReportLength, 3);
   EXPECT_EQ(device.capabilities().outputReportLength, 0);
   EXPECT_EQ(device.collectionNumber(), 2);
