@@ -14,7 +14,7 @@
 
 #include "app/custom_controls.h"
 #include "app/demo_devices.h"
-#include "ui/page_messages.h"
+#include "pages/page_messages.h"
 #include "app/main_wnd.h"
 #include "device/hid_backend.h"
 #include "mouse/mouse_config.h"
@@ -47,7 +47,7 @@ int run(int argc, char** argv, bool simulate) {
     });
   });
   platform::SingleInstance instance("VELTORDRVER", "TALVORIN_001");
-  platform::debugOutput("软件标示：" + std::to_string(ui::msg::kWake));
+  platform::debugOutput("软件标示：" + std::to_string(pages::msg::kWake));
   if (!instance.isFirst()) {
     instance.wakeFirst();
     return 0;
@@ -90,7 +90,7 @@ int run(int argc, char** argv, bool simulate) {
   }
   window.centre();
   mainWindow = window.id();
-  instance.listen([id = window.id()] { ui::postMessage(id, ui::msg::kWake); });
+  instance.listen([id = window.id()] { ui::postMessage(id, pages::msg::kWake); });
   application.run();
   if (window.workerSlots().anyRunning()) {
     // A worker stuck past the shutdown deadline may still use the window's

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "app/circle_progress.h"
-#include "ui/page_messages.h"
+#include "pages/page_messages.h"
 #include "app/msg_wnd.h"
 #include "app/skin_apply.h"
 #include "app/skin_frame.h"
@@ -22,7 +22,7 @@
 
 namespace varnacle::app {
 
-namespace msg = ui::msg;
+namespace msg = pages::msg;
 
 namespace {
 
@@ -99,10 +99,10 @@ CMainWnd::~CMainWnd() {
   removeVirtualWindow("mainpage");
 }
 
-void CMainWnd::addPage(std::unique_ptr<ui::Page> page) { pages_.push_back(std::move(page)); }
+void CMainWnd::addPage(std::unique_ptr<pages::Page> page) { pages_.push_back(std::move(page)); }
 
-ui::PageContext CMainWnd::pageContext() {
-  return ui::PageContext{*this,
+pages::PageContext CMainWnd::pageContext() {
+  return pages::PageContext{*this,
                          {sessions_[0].get(), sessions_[1].get(), sessions_[2].get()},
                          liveLighting_,
                          ticks_,
@@ -110,7 +110,7 @@ ui::PageContext CMainWnd::pageContext() {
                          mouseTrigger_};
 }
 
-void CMainWnd::forEachPage(const std::function<void(ui::Page&)>& f) {
+void CMainWnd::forEachPage(const std::function<void(pages::Page&)>& f) {
   for (auto& p : pages_) f(*p);
 }
 
@@ -152,7 +152,7 @@ void CMainWnd::applyTitleTips() {
 
 void CMainWnd::startUp() {
   applyStoredSkin(*this);
-  forEachPage([](ui::Page& p) { p.startUp(); });
+  forEachPage([](pages::Page& p) { p.startUp(); });
   for (DeviceKind kind : kAllDeviceKinds) {
     device::assignIdentity(session(kind), kind);
     session(kind).online = false;
@@ -236,7 +236,7 @@ void CMainWnd::startWorkers() {
   slots_.start(WorkerSlot::keyboardListener, [l = keyboardListener_.get()](platform::Event& stop) {
     l->run(WorkerSlot::keyboardListener, stop);
   });
-  forEachPage([](ui::Page& p) { p.startWorkers(); });
+  forEachPage([](pages::Page& p) { p.startWorkers(); });
   setTimer(kTimerPreviewTick, timing_.previewTickMs);
   setTimer(kTimerLivePush, timing_.livePushMs);
   startPresence(DeviceKind::keyboard);
@@ -244,7 +244,7 @@ void CMainWnd::startWorkers() {
 }
 
 void CMainWnd::showDevice(DeviceKind kind) {
-  forEachPage([kind](ui::Page& p) { p.deviceShown(kind); });
+  forEachPage([kind](pages::Page& p) { p.deviceShown(kind); });
   if (kind == DeviceKind::keyboard) sendMessage(msg::kKeyboardReadAll);
   if (kind == DeviceKind::mousePad) sendMessage(msg::kPadReadAll);
   if (auto* tab = findControl(kDeviceTabs[index(kind)])) tab->setVisible(true);
@@ -260,7 +260,7 @@ void CMainWnd::showDevice(DeviceKind kind) {
 
 void CMainWnd::hideDevice(DeviceKind kind) {
   if (auto* tab = findControl(kDeviceTabs[index(kind)])) tab->setVisible(false);
-  forEachPage([kind](ui::Page& p) { p.deviceGone(kind); });
+  forEachPage([kind](pages::Page& p) { p.deviceGone(kind); });
   for (DeviceKind other : {DeviceKind::keyboard, DeviceKind::mousePad, DeviceKind::mouse}) {
     if (other != kind && session(other).online) {
       selectTab(kDeviceTabs[index(other)]);
@@ -297,12 +297,12 @@ void CMainWnd::notify(const ui::Notification& n) {
     if (senderName == "maxbtn") return maximize();
     if (senderName == "restorebtn") return restore();
     if (senderName == "skinbtn" && n.sender) CSkinFrame::open(*this, *n.sender);
-    forEachPage([&](ui::Page& p) { p.notify(n); });
+    forEachPage([&](pages::Page& p) { p.notify(n); });
   } else if (n.type == ui::notify::kSelectChanged) {
     followTabBinding(n);
-    forEachPage([&](ui::Page& p) { p.notify(n); });
+    forEachPage([&](pages::Page& p) { p.notify(n); });
   } else if (n.type != "windowsize") {
-    forEachPage([&](ui::Page& p) { p.notify(n); });
+    forEachPage([&](pages::Page& p) { p.notify(n); });
   }
   ui::Window::notify(n);
 }
@@ -427,7 +427,7 @@ std::intptr_t CMainWnd::handleMessage(std::uint32_t message, std::uintptr_t wPar
     default:
       return 0;
   }
-  forEachPage([&](ui::Page& p) { p.deviceMessage(message, wParam, lParam); });
+  forEachPage([&](pages::Page& p) { p.deviceMessage(message, wParam, lParam); });
   return 0;
 }
 

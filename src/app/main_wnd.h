@@ -19,7 +19,7 @@
 #include "device/presence.h"
 #include "platform/worker_slots.h"
 #include "ui/menu.h"
-#include "ui/page.h"
+#include "pages/page.h"
 #include "ui/tray.h"
 #include "ui/window.h"
 
@@ -66,9 +66,9 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   bool receive(const SkinChangedParam& param) override;
 
   // Pages are added before create(); the window owns them.
-  void addPage(std::unique_ptr<ui::Page> page);
+  void addPage(std::unique_ptr<pages::Page> page);
   // What the pages may use; valid as long as the window.
-  ui::PageContext pageContext();
+  pages::PageContext pageContext();
 
   device::DeviceSession& session(DeviceKind kind) { return *sessions_[index(kind)]; }
   device::LiveLighting& liveLighting() { return liveLighting_; }
@@ -98,7 +98,7 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   void showDevice(DeviceKind kind);
   void hideDevice(DeviceKind kind);
   device::PresenceHooks presenceHooks(DeviceKind kind);
-  void forEachPage(const std::function<void(ui::Page&)>& f);
+  void forEachPage(const std::function<void(pages::Page&)>& f);
 
   device::HidBackend& backend_;
   MainTiming timing_;
@@ -106,7 +106,7 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   std::array<std::unique_ptr<device::PresenceWatcher>, 3> presence_;
   std::unique_ptr<device::NotificationListener> mouseListener_;
   std::unique_ptr<device::NotificationListener> keyboardListener_;
-  std::vector<std::unique_ptr<ui::Page>> pages_;
+  std::vector<std::unique_ptr<pages::Page>> pages_;
   device::LiveLighting liveLighting_;
   device::PreviewTicks ticks_;
   std::atomic<bool> mouseTrigger_{false};

@@ -13,7 +13,7 @@
 #include "mouse/preset_colors.h"
 #include "mouse/same_mode.h"
 #include "platform/worker_slots.h"
-#include "ui/page_messages.h"
+#include "pages/page_messages.h"
 #include "ui/control.h"
 #include "ui/dispatcher.h"
 #include "ui/window.h"
@@ -88,7 +88,7 @@ ui::Color colorOf(const Record& r) {
 
 }  // namespace
 
-MsDengPage::MsDengPage(const ui::PageContext& context, MouseConfig& config,
+MsDengPage::MsDengPage(const pages::PageContext& context, MouseConfig& config,
                        DengPreviewTiming timing)
     : context_(context), config_(config), timing_(timing) {}
 
@@ -237,7 +237,7 @@ void MsDengPage::notify(const ui::Notification& n) {
 }
 
 void MsDengPage::deviceMessage(std::uint32_t msg, std::uintptr_t, std::intptr_t) {
-  if (msg == ui::msg::kMouseReadAll || msg == ui::msg::kMouseReloadActive) refresh();
+  if (msg == pages::msg::kMouseReadAll || msg == pages::msg::kMouseReloadActive) refresh();
 }
 
 void MsDengPage::deviceShown(DeviceKind kind) {

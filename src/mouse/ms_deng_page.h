@@ -38,7 +38,7 @@
 
 #include "mouse/preview_workers.h"
 #include "ui/geometry.h"
-#include "ui/page.h"
+#include "pages/page.h"
 
 namespace varnacle::ui {
 class CheckBox;
@@ -65,9 +65,9 @@ inline constexpr std::string_view kMouseLightStem = "ms_dkey_";
 inline constexpr std::string_view kPadLightStem = "mp_dkey_";
 inline constexpr std::string_view kKeyboardLightStem = "kb_dkey_";
 
-class MsDengPage : public ui::Page {
+class MsDengPage : public pages::Page {
  public:
-  MsDengPage(const ui::PageContext& context, MouseConfig& config, DengPreviewTiming timing = {});
+  MsDengPage(const pages::PageContext& context, MouseConfig& config, DengPreviewTiming timing = {});
   ~MsDengPage() override;
   MsDengPage(const MsDengPage&) = delete;
   MsDengPage& operator=(const MsDengPage&) = delete;
@@ -103,7 +103,7 @@ class MsDengPage : public ui::Page {
   void pace();
   void apply(const Frame& frame, bool shared);
 
-  ui::PageContext context_;
+  pages::PageContext context_;
   MouseConfig& config_;
   DengPreviewTiming timing_;
   std::unique_ptr<MousePreviewWorker> mouseWorker_;

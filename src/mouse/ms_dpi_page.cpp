@@ -10,7 +10,7 @@
 #include "mouse/mouse_lighting_profile.h"
 #include "mouse/mouse_settings_record.h"
 #include "mouse/preset_colors.h"
-#include "ui/page_messages.h"
+#include "pages/page_messages.h"
 #include "ui/control.h"
 #include "ui/window.h"
 
@@ -67,7 +67,7 @@ uint8_t toByte(int value) {
 
 }  // namespace
 
-MsDpiPage::MsDpiPage(const ui::PageContext& context, MouseConfig& config,
+MsDpiPage::MsDpiPage(const pages::PageContext& context, MouseConfig& config,
                      platform::PointerApplier applier)
     : context_(context), config_(config), applier_(std::move(applier)) {}
 
@@ -253,10 +253,10 @@ void MsDpiPage::deviceShown(DeviceKind kind) {
 }
 
 void MsDpiPage::deviceMessage(std::uint32_t msg, std::uintptr_t, std::intptr_t) {
-  if (msg == ui::msg::kMouseReadAll) {
+  if (msg == pages::msg::kMouseReadAll) {
     config_.readAll(context_.session(DeviceKind::mouse));
     refresh();
-  } else if (msg == ui::msg::kMouseReloadActive) {
+  } else if (msg == pages::msg::kMouseReloadActive) {
     config_.reloadActive(context_.session(DeviceKind::mouse));
     refresh();
   }

@@ -22,7 +22,7 @@
 
 #include "platform/pointer_settings.h"
 #include "ui/geometry.h"
-#include "ui/page.h"
+#include "pages/page.h"
 
 namespace varnacle::ui {
 class Control;
@@ -38,11 +38,11 @@ class MouseConfig;
 inline constexpr std::uint32_t kActiveStageColor = 0xFFFF0000;
 inline constexpr std::uint32_t kStageColor = 0xFFFFFFFF;
 
-class MsDpiPage : public ui::Page {
+class MsDpiPage : public pages::Page {
  public:
   // `applier` sets the desktop's pointer speed and wheel lines; tests give
   // recorders.
-  MsDpiPage(const ui::PageContext& context, MouseConfig& config,
+  MsDpiPage(const pages::PageContext& context, MouseConfig& config,
             platform::PointerApplier applier = {});
   // Waits for a pointer or wheel worker still running.
   ~MsDpiPage() override;
@@ -82,7 +82,7 @@ class MsDpiPage : public ui::Page {
   void resetClicked();
   void showActiveProfile(int profile);
 
-  ui::PageContext context_;
+  pages::PageContext context_;
   MouseConfig& config_;
   platform::PointerApplier applier_;
   std::thread worker_;

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include "ui/page_messages.h"
+#include "pages/page_messages.h"
 #include "app/skin_apply.h"
 #include "app_test_support.h"
 #include "main_window_harness.h"
@@ -27,13 +27,13 @@
 
 namespace varnacle::app {
 
-namespace msg = ui::msg;
+namespace msg = pages::msg;
 namespace {
 
 using namespace std::chrono_literals;
 
 // A page that records what the main window hands it.
-class RecordingPage : public ui::Page {
+class RecordingPage : public pages::Page {
  public:
   std::atomic<int> arrivals{0};
   std::atomic<int> shown{0};

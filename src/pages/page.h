@@ -24,13 +24,15 @@ class WorkerSlots;
 }  // namespace varnacle::platform
 
 namespace varnacle::ui {
-
 class Window;
+}  // namespace varnacle::ui
+
+namespace varnacle::pages {
 
 // What the main window lends its pages; everything lives as long as the
 // main window. Sessions are indexed by DeviceKind.
 struct PageContext {
-  Window& window;
+  ui::Window& window;
   std::array<device::DeviceSession*, 3> sessions;
   device::LiveLighting& liveLighting;
   device::PreviewTicks& previewTicks;
@@ -67,4 +69,4 @@ class Page {
   virtual void deviceGone(DeviceKind) {}
 };
 
-}  // namespace varnacle::ui
+}  // namespace varnacle::pages

@@ -4,7 +4,7 @@
 // Page::deviceMessage().
 #include <cstdint>
 
-namespace varnacle::ui::msg {
+namespace varnacle::pages::msg {
 
 // Wakes the main window: a second instance started, or a device was found on
 // the first presence pass. Stands in for the registered "TALVORIN_001" message.
@@ -40,4 +40,4 @@ inline constexpr std::uint32_t kKeyboardReadKeyTable = 0x0B03;
 inline constexpr std::uint32_t kProgressShow = 0x0C00;
 inline constexpr std::uint32_t kProgressDone = 0x0C01;
 
-}  // namespace varnacle::ui::msg
+}  // namespace varnacle::pages::msg
