@@ -33,6 +33,10 @@ using namespace varnacle;
 constexpr std::uint32_t kMainWindowStyle = 0x96CA0000 & ~ui::kStyleVisible;
 
 int run(int argc, char** argv, bool simulate) {
+  // Declared first so it is destroyed last: the termination watch and the
+  // single-instance listener hand their work to it from their own threads,
+  // so they must stop before it goes.
+  ui::Application::Created created;
   // A request to end the program (logout, SIGTERM, Ctrl+C) closes the main
   // window as "exit" does, so the workers stop and nothing is lost.
   std::atomic<ui::WindowId> mainWindow{0};
@@ -53,7 +57,7 @@ int run(int argc, char** argv, bool simulate) {
     return 0;
   }
 
-  auto created = ui::Application::create(argc, argv);
+  created = ui::Application::create(argc, argv);
   if (!created.app) {
     std::fprintf(stderr, "varnacle-driver: %s\n", created.error.c_str());
     return 1;

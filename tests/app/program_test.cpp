@@ -134,6 +134,21 @@ TEST_F(ProgramTest, TerminationRequestShutsDownInOrderAndKeepsTheDemoState) {
   EXPECT_TRUE(eventually([&] { return count(logOf(again), "InitWindow") == 1; })) << logOf(again);
 }
 
+TEST_F(ProgramTest, TerminationRequestWhileTheNoDeviceBoxIsOpenEndsCleanly) {
+  // No devices at all: a second start asks for the window, and the first
+  // answers with the "no device" box, which stays open.
+  const Process first = start({});
+  ASSERT_TRUE(eventually([&] { return count(logOf(first), "InitWindow") == 1; })) << logOf(first);
+  const Process second = start({});
+  EXPECT_EQ(waitExit(second), 0);
+  ASSERT_TRUE(eventually([&] { return count(logOf(first), "软件标示 ") == 1; })) << logOf(first);
+  std::this_thread::sleep_for(200ms);
+
+  ::kill(first.pid, SIGTERM);
+  EXPECT_EQ(waitExit(first), 0) << logOf(first);
+  EXPECT_EQ(count(logOf(first), "退出测试"), 1) << logOf(first);
+}
+
 TEST_F(ProgramTest, WithoutADisplayItSaysSoAndFails) {
   const Process p = start({}, "xcb");
   const int status = waitExit(p);

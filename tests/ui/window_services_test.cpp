@@ -139,6 +139,19 @@ TEST_F(ServicesTest, ModalRunEndsWithTheResultOfClose) {
   EXPECT_FALSE(closer.isVisible());
 }
 
+TEST_F(ServicesTest, AModalRunEndedByTheProgramsQuitLeavesNoLoopBehind) {
+  // The program is told to end while a box is open: the toolkit ends every
+  // loop, the box's run returns, and the box is destroyed afterwards.
+  auto box = std::make_unique<ExampleWindow>();
+  ASSERT_TRUE(box->create(&window, "box"));
+  QTimer::singleShot(20, [] { Application::instance()->quit(0); });
+  box->showModal();
+  EXPECT_EQ(Window::Native::of(*box)->modalLoop, nullptr) << "the loop of the run is gone";
+  box->close(0);
+  box.reset();
+  EXPECT_TRUE(window.isCreated());
+}
+
 TEST_F(ServicesTest, MenuReportsTheChosenItemAsTheCommandRecord) {
   Menu menu(window, VARNACLE_UI_TESTDATA "/menu.xml");
   menu.insertItem(0, MenuItem{"exit", "EXIT", {}, false});

@@ -67,7 +67,9 @@ struct Peer {
 struct Window::Native {
   QPointer<QWidget> top;
   std::map<int, QTimer*> timers;
-  QEventLoop* modalLoop = nullptr;
+  // The loop of a running showModal(); null as soon as that loop is gone,
+  // however it ended (close, or the program ending every loop).
+  QPointer<QEventLoop> modalLoop;
   Rect caption;  // drag band, from the layout
   Size layoutSize;
   static Native* of(Window& w) { return w.native_.get(); }
