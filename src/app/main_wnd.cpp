@@ -127,9 +127,9 @@ std::unique_ptr<ui::Control> CMainWnd::createControl(std::string_view className)
 
 void CMainWnd::initWindow() {
   debugOutput("InitWindow");
-  ui::setCurrentLanguageName("en");
-  ui::loadLanguage("lan_en.xml");
-  chinese_ = false;
+  // The layout is built by now: its resource texts were resolved against
+  // whatever was loaded before, so useLanguage() resolves them again.
+  useLanguage(false);
   ObserverImpl::instance().addReceiver(*this);
 
   for (const LightKeys& keys : kLightKeys)
@@ -141,7 +141,6 @@ void CMainWnd::initWindow() {
   for (std::string_view name : kStartPalettes)
     if (auto* p = findControl<ui::ColorPalette>(name)) p->setSelectColor(kPaletteStartColor);
 
-  applyTitleTips();
   tray_.create(*this, "common/icon.png", kTrayTip);
 }
 
@@ -342,14 +341,14 @@ void CMainWnd::trayClick(std::intptr_t mouseMessage) {
 }
 
 void CMainWnd::toggleLanguage() {
-  if (!chinese_) {
-    ui::setCurrentLanguageName("cn_zh");
-    ui::loadLanguage("lan_cn.xml");
-  } else {
-    ui::setCurrentLanguageName("en");
-    ui::loadLanguage("lan_en.xml");
-  }
-  chinese_ = !chinese_;
+  useLanguage(!chinese_);
+}
+
+void CMainWnd::useLanguage(bool chinese) {
+  // A file that cannot be read leaves the language, and every text, as it was.
+  if (!ui::loadLanguage(chinese ? "lan_cn.xml" : "lan_en.xml")) return;
+  ui::setCurrentLanguageName(chinese ? "cn_zh" : "en");
+  chinese_ = chinese;
   ui::Window::reloadText();
   applyTitleTips();
   invalidate();
@@ -387,12 +386,6 @@ std::intptr_t CMainWnd::handleMessage(std::uint32_t message, std::uintptr_t wPar
       return 0;
     case msg::kTray:
       trayClick(lParam);
-      return 0;
-    case msg::kDpiChanged:
-      setDpi(static_cast<int>(wParam & 0xFFFF));
-      resetDpiAssets();
-      if (lParam) move(*reinterpret_cast<const ui::Rect*>(lParam));
-      if (root()) root()->invalidate();
       return 0;
     case msg::kProgressShow:
       if (auto* c = findControl("setting_progress")) c->setVisible(true);

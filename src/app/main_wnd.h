@@ -89,6 +89,8 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   void trayClick(std::intptr_t mouseMessage);
   void menuCommand(const ui::MenuCommand* command);
   void toggleLanguage();
+  // Loads the English or Chinese texts and shows them everywhere.
+  void useLanguage(bool chinese);
   void applyTitleTips();
   void showNoDevice(bool& guard);
   void selectTab(std::string_view tabName);
