@@ -12,7 +12,6 @@ inline constexpr std::uint32_t kWake = 0xC0F1;
 
 inline constexpr std::uint32_t kTray = 0x0401;         // lParam: the mouse message
 inline constexpr std::uint32_t kMenuCommand = 0x0479;  // wParam: the menu command record
-inline constexpr std::uint32_t kDpiChanged = 0x02E0;
 inline constexpr std::uint32_t kTimer = 0x0113;
 
 // Input hooks (macro recording and single-key capture).

@@ -291,6 +291,18 @@ TEST_F(MainWindowTest, LanguageToggleTwiceReturnsToEnglish) {
   EXPECT_EQ(window->findControl("closebtn")->toolTip(), ui::languageText("main_close_tip"));
 }
 
+TEST_F(MainWindowTest, ADisplayScaleMessageFromOutsideChangesNothing) {
+  // The toolkit scales the window itself; a stray 0x2E0 must neither rescale
+  // it nor take its lParam for a rectangle.
+  start();
+  const int dpi = window->dpi();
+  const ui::Rect before = window->geometry();
+  const ui::Rect elsewhere{900, 700, 1000, 800};
+  window->sendMessage(0x02E0, 192, reinterpret_cast<std::intptr_t>(&elsewhere));
+  EXPECT_EQ(window->dpi(), dpi);
+  EXPECT_EQ(window->geometry(), before);
+}
+
 TEST_F(MainWindowTest, UnknownMenuItemShowsItsTextAsAKey) {
   start();
   ui::MenuCommand other{.name = "somewhere", .userData = {}, .text = "menu_import_text", .checked = false};
