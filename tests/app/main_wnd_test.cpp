@@ -227,10 +227,11 @@ TEST_F(MainWindowTest, AWorkerBlockedInADeviceReadCannotHoldTheExit) {
   timing.shutdownDeadline = 300ms;
   start(timing);
   auto release = std::make_shared<platform::Event>();
-  // The presence thread reads the mouse and the mouse stops answering.
-  page->onArrival = [release](device::DeviceSession&) { release->wait(20s); };
   bus.unplug(*mouse);
   ASSERT_TRUE(pumpUntil([&] { return !window->session(DeviceKind::mouse).online; }));
+  // The presence thread reads the mouse and the mouse stops answering. Set
+  // while the mouse is away, so the presence thread is not reading the page.
+  page->onArrival = [release](device::DeviceSession&) { release->wait(20s); };
   page->arrivals = 0;
   bus.plug(mouse);
   ASSERT_TRUE(pumpUntil([&] { return page->arrivals == 1; }));

@@ -50,11 +50,19 @@ bool post(std::function<void()> job) {
   QCoreApplication* app = QCoreApplication::instance();
   if (!app || !job) return false;
   // The toolkit's queue has its own lock; ours also makes the order of posts
-  // from different threads the order in which they took it, and is visible to
-  // the thread checkers of the sanitizer builds.
+  // from different threads the order in which they took it. The UI thread
+  // takes it too before it touches the job, so the hand-over of the job is
+  // visible to the thread checkers of the sanitizer builds, which cannot see
+  // inside the toolkit's queue.
   static std::mutex queueing;
   std::lock_guard lock(queueing);
-  return QMetaObject::invokeMethod(app, std::move(job), Qt::QueuedConnection);
+  return QMetaObject::invokeMethod(
+      app,
+      [job = std::move(job)] {
+        { std::lock_guard handedOver(queueing); }
+        job();
+      },
+      Qt::QueuedConnection);
 }
 
 bool send(std::function<void()> job) {
