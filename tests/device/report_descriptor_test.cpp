@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,26 +17,60 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
-const fs::path kRecorded = fs::path(VARNACLE_TESTDATA) / "hid-descriptors";
+// Recorded descriptors kept in the repository: always there.
+const fs::path kInRepository = VARNACLE_RECORDED_DESCRIPTORS;
+// The larger recorded set beside the repository: absent from a plain clone.
+// CI sets VARNACLE_REQUIRE_TESTDATA so that a missing set fails there instead.
+const fs::path kBeside = fs::path(VARNACLE_TESTDATA) / "hid-descriptors";
 
 Bytes readFile(const fs::path& path) {
   std::ifstream stream(path, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(stream), {});
 }
 
-// Every recorded descriptor, sorted by name; fails the test when the folder is missing.
-std::vector<fs::path> recordedDescriptors() {
+std::vector<fs::path> descriptorsIn(const fs::path& folder) {
   std::vector<fs::path> files;
-  if (!fs::is_directory(kRecorded)) {
-    ADD_FAILURE() << "recorded descriptors missing: " << kRecorded;
-    return files;
-  }
-  for (const auto& entry : fs::directory_iterator(kRecorded))
+  for (const auto& entry : fs::directory_iterator(folder))
     if (entry.path().extension() == ".bin") files.push_back(entry.path());
   std::sort(files.begin(), files.end());
-  EXPECT_GT(files.size(), 300u) << "recorded descriptors incomplete in " << kRecorded;
   return files;
 }
+
+struct RecordedSet {
+  const char* name;
+  fs::path folder;
+  std::size_t atLeast;  // files the set holds, to catch an incomplete copy
+  bool optional;        // may be absent: the tests on it skip
+};
+
+void PrintTo(const RecordedSet& set, std::ostream* os) {
+  *os << set.name;
+}
+
+// The tests that walk every descriptor of a recorded set.
+class RecordedDescriptors : public testing::TestWithParam<RecordedSet> {
+ protected:
+  void SetUp() override {
+    const auto& set = GetParam();
+    if (!fs::is_directory(set.folder)) {
+      if (set.optional && !std::getenv("VARNACLE_REQUIRE_TESTDATA"))
+        GTEST_SKIP() << "recorded descriptors not found at " << set.folder
+                     << " (a plain clone has only those in " << kInRepository << ")";
+      FAIL() << "recorded descriptors missing: " << set.folder;
+    }
+    files_ = descriptorsIn(set.folder);
+    ASSERT_GE(files_.size(), set.atLeast) << "recorded descriptors incomplete in " << set.folder;
+  }
+
+  std::vector<fs::path> files_;
+};
+
+INSTANTIATE_TEST_SUITE_P(ReportDescriptor, RecordedDescriptors,
+                         testing::Values(RecordedSet{"InRepository", kInRepository, 4, false},
+                                         RecordedSet{"BesideTheRepository", kBeside, 300, true}),
+                         [](const testing::TestParamInfo<RecordedSet>& info) {
+                           return std::string(info.param.name);
+                         });
 
 struct Shape {
   uint16_t usagePage, usage, input, output, feature;
@@ -69,14 +105,14 @@ TEST(ReportDescriptor, RecordedDevicesGiveTheLengthsTheirHostsSee) {
   };
   const std::vector<Case> cases = {
       // Boot keyboard, unnumbered: 8 bytes in, LED byte out, each plus the id byte.
-      {"006-hd-kbd-0458-4018-0.bin", {{0x0001, 0x0006, 9, 2, 0}}},
+      {"keyboard-boot-unnumbered.bin", {{0x0001, 0x0006, 9, 2, 0}}},
       // Game controller with one numbered report of each kind.
-      {"003-hd-gamectl-054c-0268.bin", {{0x0001, 0x0004, 49, 49, 49}}},
+      {"gamepad-one-report-of-each-kind.bin", {{0x0001, 0x0004, 49, 49, 49}}},
       // Keyboard with two consumer collections, one owning a feature report.
-      {"005-hd-kbd-05ac-0256.bin",
+      {"keyboard-two-consumer-collections.bin",
        {{0x0001, 0x0006, 9, 2, 0}, {0x000C, 0x0001, 2, 0, 0}, {0x000C, 0x0001, 2, 0, 4}}},
       // Six collections, nested ones inside two of them.
-      {"001-hd-gamectl-15e4-0132.bin",
+      {"keyboard-six-collections.bin",
        {{0x0001, 0x0006, 9, 2, 0},
         {0x000C, 0x0001, 4, 0, 0},
         {0x000C, 0x0001, 2, 0, 0},
@@ -86,7 +122,7 @@ TEST(ReportDescriptor, RecordedDevicesGiveTheLengthsTheirHostsSee) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
-    const auto bytes = readFile(kRecorded / c.file);
+    const auto bytes = readFile(kInRepository / c.file);
     ASSERT_FALSE(bytes.empty()) << "missing recorded descriptor";
     const auto result = parseReportDescriptor(bytes);
     ASSERT_TRUE(result.descriptor) << result.error;
@@ -94,8 +130,8 @@ TEST(ReportDescriptor, RecordedDevicesGiveTheLengthsTheirHostsSee) {
   }
 }
 
-TEST(ReportDescriptor, EveryRecordedDescriptorParsesWithItsFieldsInsideItsReports) {
-  for (const auto& file : recordedDescriptors()) {
+TEST_P(RecordedDescriptors, EachParsesWithItsFieldsInsideItsReports) {
+  for (const auto& file : files_) {
     SCOPED_TRACE(file.filename().string());
     const auto bytes = readFile(file);
     const auto result = parseReportDescriptor(bytes);
@@ -121,8 +157,8 @@ TEST(ReportDescriptor, EveryRecordedDescriptorParsesWithItsFieldsInsideItsReport
   }
 }
 
-TEST(ReportDescriptor, EveryPrefixOfEveryRecordedDescriptorParsesOrFailsCleanly) {
-  for (const auto& file : recordedDescriptors()) {
+TEST_P(RecordedDescriptors, EveryPrefixOfEachParsesOrFailsCleanly) {
+  for (const auto& file : files_) {
     const auto bytes = readFile(file);
     const auto whole = parseReportDescriptor(bytes);
     for (std::size_t n = 0; n < bytes.size(); ++n) {

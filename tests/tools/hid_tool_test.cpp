@@ -58,7 +58,8 @@ TEST(HidTool, DescribePrintsOneLinePerTopLevelCollection) {
 }
 
 TEST(HidTool, DescribeReadsRecordedFiles) {
-  const auto file = fs::path(VARNACLE_TESTDATA) / "hid-descriptors" / "005-hd-kbd-05ac-0256.bin";
+  const auto file =
+      fs::path(VARNACLE_RECORDED_DESCRIPTORS) / "keyboard-two-consumer-collections.bin";
   ASSERT_TRUE(fs::exists(file)) << "recorded descriptor missing: " << file;
   const auto r = run({"describe", file.string()});
   EXPECT_EQ(r.code, 0);
