@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the report descriptor parser and, when they parse,
-// decodes an arbitrary input report against every collection, the way a
-// listener decodes what a device sends.
+// checks that every field lies inside its collection's reports and decodes an
+// arbitrary input report against every collection, the way a listener decodes
+// what a device sends.
 //
 // Input layout: byte 0 is the length n of the report (taken from the end of
 // the input); the bytes between are the descriptor.
@@ -40,7 +41,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   std::vector<uint8_t> report(input.end() - std::ptrdiff_t(reportSize), input.end());
 
   const auto parsed = device::parseReportDescriptor(descriptor);
-  if (!parsed.descriptor || report.empty()) return 0;
+  if (!parsed.descriptor) return 0;
+  // Every field lies inside a report its collection owns.
+  for (const auto& c : parsed.descriptor->collections) {
+    const auto inside = [&](device::ReportKind kind, uint8_t id, uint64_t endBit) {
+      if (!c.ownsReportId(id) || (endBit + 7) / 8 + 1 > c.reportLength(kind)) __builtin_trap();
+    };
+    for (const auto& b : c.buttonCaps)
+      inside(b.kind, b.reportId, b.bitOffset + uint64_t(b.bitSize) * b.count);
+    for (const auto& v : c.valueCaps)
+      inside(v.kind, v.reportId, v.bitOffset + uint64_t(v.bitSize) * v.count);
+  }
+  if (report.empty()) return 0;
 
   sim::SimBus bus;
   bus.plug(std::make_shared<Described>(std::vector<uint8_t>(descriptor.begin(), descriptor.end())));

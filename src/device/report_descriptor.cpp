@@ -120,7 +120,6 @@ class Parser {
     itemOffset_ = bytes_.size();
     if (depth_ != 0) return fail("collection not closed at the end");
     if (descriptor_.collections.empty()) return fail("no top-level collection");
-    finish();
     result.descriptor = std::move(descriptor_);
     return result;
   }
@@ -256,7 +255,7 @@ class Parser {
         break;
       case kMainEndCollection:
         if (depth_ == 0) return error("end collection without collection");
-        --depth_;
+        if (--depth_ == 0) finishCollection();
         break;
       default:
         break;  // reserved main item: no fields
@@ -287,7 +286,7 @@ class Parser {
     if (offset + bits > kMaxReportBits) return error("report too long");
     reportBits_[k][id] = offset + uint32_t(bits);
     auto& top = descriptor_.collections.back();
-    used_.push_back({descriptor_.collections.size() - 1, kind, id});
+    used_.push_back({kind, id});
     if ((flags & kFlagConstant) || bits == 0) return true;
 
     const auto usages = resolvedUsages();
@@ -426,10 +425,11 @@ class Parser {
     return true;
   }
 
-  // Report ids and lengths of every collection, from the fields it holds.
-  void finish() {
+  // Report ids and lengths of the top-level collection just closed, from the
+  // fields it holds; then its reports start empty for the next collection.
+  void finishCollection() {
+    auto& top = descriptor_.collections.back();
     for (const auto& use : used_) {
-      auto& top = descriptor_.collections[use.collection];
       if (!top.ownsReportId(use.id))
         top.reportIds.insert(std::upper_bound(top.reportIds.begin(), top.reportIds.end(), use.id),
                              use.id);
@@ -439,6 +439,8 @@ class Parser {
                                                           : top.featureReportLength;
       length = std::max<uint16_t>(length, uint16_t(bytes));
     }
+    for (const auto& use : used_) reportBits_[std::size_t(use.kind)][use.id] = 0;
+    used_.clear();
   }
 
   static int64_t signExtend(uint32_t data, std::size_t size) {
@@ -454,8 +456,8 @@ class Parser {
     }
   }
 
+  // A report of the open top-level collection that holds a field.
   struct Use {
-    std::size_t collection;
     ReportKind kind;
     uint8_t id;
   };
@@ -471,6 +473,7 @@ class Parser {
   std::optional<LocalUsage> pendingMax_;
   std::size_t depth_ = 0;
   std::size_t capabilities_ = 0;
+  // Bits so far of each report of the open top-level collection, by kind and id.
   std::array<std::array<uint32_t, 256>, kReportKindCount> reportBits_{};
   std::vector<Use> used_;
 };

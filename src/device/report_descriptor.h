@@ -8,10 +8,16 @@
 // Report lengths follow the convention of the HID class driver on the other
 // platform: the longest report of a kind in bytes (bits rounded up) plus one
 // byte for the report id, also when the device does not number its reports;
-// 0 when the collection has no report of that kind.
+// 0 when the collection has no report of that kind. Each top-level collection
+// counts its own fields only: when two collections use the same report id,
+// each has its own length and its own bit offsets for it.
 //
 // Bit offsets count from the first data byte, that is from byte 1 of a report
 // buffer whose byte 0 holds the report id (0 when unnumbered).
+//
+// Push and Pop save and restore every global item the parser keeps, the report
+// id included, inside one collection or across collections: the fields after a
+// Pop go to the restored report.
 //
 // Plain functions on values; any thread. The parser never reads outside the
 // given bytes, and a malformed or hostile descriptor is an error result: the

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,26 +17,60 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
-const fs::path kRecorded = fs::path(VARNACLE_TESTDATA) / "hid-descriptors";
+// Recorded descriptors kept in the repository: always there.
+const fs::path kInRepository = VARNACLE_RECORDED_DESCRIPTORS;
+// The larger recorded set beside the repository: absent from a plain clone.
+// CI sets VARNACLE_REQUIRE_TESTDATA so that a missing set fails there instead.
+const fs::path kBeside = fs::path(VARNACLE_TESTDATA) / "hid-descriptors";
 
 Bytes readFile(const fs::path& path) {
   std::ifstream stream(path, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(stream), {});
 }
 
-// Every recorded descriptor, sorted by name; fails the test when the folder is missing.
-std::vector<fs::path> recordedDescriptors() {
+std::vector<fs::path> descriptorsIn(const fs::path& folder) {
   std::vector<fs::path> files;
-  if (!fs::is_directory(kRecorded)) {
-    ADD_FAILURE() << "recorded descriptors missing: " << kRecorded;
-    return files;
-  }
-  for (const auto& entry : fs::directory_iterator(kRecorded))
+  for (const auto& entry : fs::directory_iterator(folder))
     if (entry.path().extension() == ".bin") files.push_back(entry.path());
   std::sort(files.begin(), files.end());
-  EXPECT_GT(files.size(), 300u) << "recorded descriptors incomplete in " << kRecorded;
   return files;
 }
+
+struct RecordedSet {
+  const char* name;
+  fs::path folder;
+  std::size_t atLeast;  // files the set holds, to catch an incomplete copy
+  bool optional;        // may be absent: the tests on it skip
+};
+
+void PrintTo(const RecordedSet& set, std::ostream* os) {
+  *os << set.name;
+}
+
+// The tests that walk every descriptor of a recorded set.
+class RecordedDescriptors : public testing::TestWithParam<RecordedSet> {
+ protected:
+  void SetUp() override {
+    const auto& set = GetParam();
+    if (!fs::is_directory(set.folder)) {
+      if (set.optional && !std::getenv("VARNACLE_REQUIRE_TESTDATA"))
+        GTEST_SKIP() << "recorded descriptors not found at " << set.folder
+                     << " (a plain clone has only those in " << kInRepository << ")";
+      FAIL() << "recorded descriptors missing: " << set.folder;
+    }
+    files_ = descriptorsIn(set.folder);
+    ASSERT_GE(files_.size(), set.atLeast) << "recorded descriptors incomplete in " << set.folder;
+  }
+
+  std::vector<fs::path> files_;
+};
+
+INSTANTIATE_TEST_SUITE_P(ReportDescriptor, RecordedDescriptors,
+                         testing::Values(RecordedSet{"InRepository", kInRepository, 5, false},
+                                         RecordedSet{"BesideTheRepository", kBeside, 300, true}),
+                         [](const testing::TestParamInfo<RecordedSet>& info) {
+                           return std::string(info.param.name);
+                         });
 
 struct Shape {
   uint16_t usagePage, usage, input, output, feature;
@@ -69,24 +105,27 @@ TEST(ReportDescriptor, RecordedDevicesGiveTheLengthsTheirHostsSee) {
   };
   const std::vector<Case> cases = {
       // Boot keyboard, unnumbered: 8 bytes in, LED byte out, each plus the id byte.
-      {"006-hd-kbd-0458-4018-0.bin", {{0x0001, 0x0006, 9, 2, 0}}},
+      {"keyboard-boot-unnumbered.bin", {{0x0001, 0x0006, 9, 2, 0}}},
       // Game controller with one numbered report of each kind.
-      {"003-hd-gamectl-054c-0268.bin", {{0x0001, 0x0004, 49, 49, 49}}},
+      {"gamepad-one-report-of-each-kind.bin", {{0x0001, 0x0004, 49, 49, 49}}},
       // Keyboard with two consumer collections, one owning a feature report.
-      {"005-hd-kbd-05ac-0256.bin",
+      {"keyboard-two-consumer-collections.bin",
        {{0x0001, 0x0006, 9, 2, 0}, {0x000C, 0x0001, 2, 0, 0}, {0x000C, 0x0001, 2, 0, 4}}},
       // Six collections, nested ones inside two of them.
-      {"001-hd-gamectl-15e4-0132.bin",
+      {"keyboard-six-collections.bin",
        {{0x0001, 0x0006, 9, 2, 0},
         {0x000C, 0x0001, 4, 0, 0},
         {0x000C, 0x0001, 2, 0, 0},
         {0x0001, 0x0080, 2, 0, 0},
         {0x000C, 0x0001, 2, 0, 0},
         {0x000C, 0x0001, 2, 0, 0}}},
+      // Three vendor collections that all use report id 0xAC for 7, 2 and 6 bytes.
+      {"tablet-three-vendor-collections.bin",
+       {{0xFFFF, 0x0001, 8, 0, 0}, {0xFFFF, 0x0001, 3, 0, 0}, {0xFFFF, 0x0001, 7, 0, 0}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
-    const auto bytes = readFile(kRecorded / c.file);
+    const auto bytes = readFile(kInRepository / c.file);
     ASSERT_FALSE(bytes.empty()) << "missing recorded descriptor";
     const auto result = parseReportDescriptor(bytes);
     ASSERT_TRUE(result.descriptor) << result.error;
@@ -94,8 +133,8 @@ TEST(ReportDescriptor, RecordedDevicesGiveTheLengthsTheirHostsSee) {
   }
 }
 
-TEST(ReportDescriptor, EveryRecordedDescriptorParsesWithItsFieldsInsideItsReports) {
-  for (const auto& file : recordedDescriptors()) {
+TEST_P(RecordedDescriptors, EachParsesWithItsFieldsInsideItsReports) {
+  for (const auto& file : files_) {
     SCOPED_TRACE(file.filename().string());
     const auto bytes = readFile(file);
     const auto result = parseReportDescriptor(bytes);
@@ -121,8 +160,8 @@ TEST(ReportDescriptor, EveryRecordedDescriptorParsesWithItsFieldsInsideItsReport
   }
 }
 
-TEST(ReportDescriptor, EveryPrefixOfEveryRecordedDescriptorParsesOrFailsCleanly) {
-  for (const auto& file : recordedDescriptors()) {
+TEST_P(RecordedDescriptors, EveryPrefixOfEachParsesOrFailsCleanly) {
+  for (const auto& file : files_) {
     const auto bytes = readFile(file);
     const auto whole = parseReportDescriptor(bytes);
     for (std::size_t n = 0; n < bytes.size(); ++n) {
@@ -204,6 +243,93 @@ TEST(ReportDescriptor, GlobalStateLocalUsagesAndLongItems) {
   EXPECT_EQ(c.valueCaps[0].bitOffset, 4u);
   EXPECT_EQ(c.valueCaps[0].bitSize, 8);
   EXPECT_EQ(c.valueCaps[0].logicalMax, 255);
+}
+
+TEST(ReportDescriptor, CollectionsSharingAReportIdEachCountTheirOwnFields) {
+  // Both collections use input report 1: the first holds 8 buttons and a
+  // 16-bit value, the second one 8-bit value and a 4-bit feature field of the
+  // same id; the second's fields start at the first data byte.
+  const Bytes bytes = {
+      0x05, 0x01, 0x09, 0x02, 0xA1, 0x01,              // collection 0x0001:0002
+      0x85, 0x01,                                      // report id 1
+      0x05, 0x09, 0x19, 0x01, 0x29, 0x08,              // buttons 1..8
+      0x75, 0x01, 0x95, 0x08, 0x81, 0x02,              //   8 x 1 bit
+      0x05, 0x01, 0x09, 0x30, 0x75, 0x10, 0x95, 0x01,  // X, 16 bits
+      0x81, 0x02, 0xC0,                                //
+      0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01,        // collection 0xFF00:0001
+      0x09, 0x02, 0x75, 0x08, 0x81, 0x02,              // 8-bit value of report 1
+      0x09, 0x03, 0x75, 0x04, 0xB1, 0x02,              // 4-bit feature of report 1
+      0xC0,
+  };
+  const auto result = parseReportDescriptor(bytes);
+  ASSERT_TRUE(result.descriptor) << result.error;
+  expectShapes(*result.descriptor, {{0x0001, 0x0002, 4, 0, 0}, {0xFF00, 0x0001, 2, 0, 2}});
+  const auto& first = result.descriptor->collections[0];
+  const auto& second = result.descriptor->collections[1];
+  EXPECT_EQ(first.reportIds, std::vector<uint8_t>{1});
+  EXPECT_EQ(second.reportIds, std::vector<uint8_t>{1});
+  ASSERT_EQ(first.valueCaps.size(), 1u);
+  EXPECT_EQ(first.valueCaps[0].bitOffset, 8u);
+  ASSERT_EQ(second.valueCaps.size(), 2u);
+  EXPECT_EQ(second.valueCaps[0].kind, ReportKind::input);
+  EXPECT_EQ(second.valueCaps[0].bitOffset, 0u);
+  EXPECT_EQ(second.valueCaps[1].kind, ReportKind::feature);
+  EXPECT_EQ(second.valueCaps[1].bitOffset, 0u);
+}
+
+TEST(ReportDescriptor, PopRestoresEveryGlobalItemTheReportIdIncluded) {
+  // Inside one collection: Push under report 1, fields of report 2 with other
+  // globals, Pop: the next field continues report 1 with report 1's globals.
+  // Across collections: Push under report 1 in the first, report 3 in
+  // between, Pop in the second: its field opens report 1 of the second.
+  const Bytes bytes = {
+      0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01,  // collection 0xFF00:0001
+      0x85, 0x01, 0x75, 0x08, 0x95, 0x01,        // report id 1, 1 x 8 bits
+      0x15, 0x00, 0x25, 0x64,                    // logical 0..100
+      0x35, 0x00, 0x45, 0x0A,                    // physical 0..10
+      0x09, 0x10, 0x81, 0x02,                    // 0xFF00:0010 in report 1, bits 0..7
+      0xA4,                                      // push
+      0x85, 0x02, 0x05, 0x01, 0x75, 0x10,        // report id 2, page 1, 16 bits
+      0x95, 0x02, 0x15, 0x81, 0x25, 0x7F,        // 2 elements, logical -127..127
+      0x35, 0x81, 0x45, 0x7F,                    // physical -127..127
+      0x09, 0x30, 0x09, 0x31, 0x81, 0x02,        // X and Y in report 2
+      0xB4,                                      // pop
+      0x09, 0x11, 0x81, 0x02,                    // 0xFF00:0011 in report 1, bits 8..15
+      0xA4, 0x85, 0x03,                          // push, report id 3
+      0x09, 0x12, 0x81, 0x02,                    // 0xFF00:0012 in report 3
+      0xC0,                                      //
+      0x09, 0x02, 0xA1, 0x01,                    // collection 0xFF00:0002 (page of report 3)
+      0xB4,                                      // pop: report 1 again
+      0x09, 0x13, 0x81, 0x02,                    // 0xFF00:0013 in report 1 of this collection
+      0xC0,
+  };
+  const auto result = parseReportDescriptor(bytes);
+  ASSERT_TRUE(result.descriptor) << result.error;
+  expectShapes(*result.descriptor, {{0xFF00, 0x0001, 5, 0, 0}, {0xFF00, 0x0002, 2, 0, 0}});
+  const auto& first = result.descriptor->collections[0];
+  EXPECT_EQ(first.reportIds, (std::vector<uint8_t>{1, 2, 3}));
+  ASSERT_EQ(first.valueCaps.size(), 5u);
+  const auto& popped = first.valueCaps[3];
+  EXPECT_EQ(popped.usage, 0x11);
+  EXPECT_EQ(popped.reportId, 1);
+  EXPECT_EQ(popped.usagePage, 0xFF00);
+  EXPECT_EQ(popped.bitOffset, 8u);
+  EXPECT_EQ(popped.bitSize, 8);
+  EXPECT_EQ(popped.count, 1u);
+  EXPECT_EQ(popped.logicalMin, 0);
+  EXPECT_EQ(popped.logicalMax, 100);
+  EXPECT_EQ(popped.physicalMin, 0);
+  EXPECT_EQ(popped.physicalMax, 10);
+  EXPECT_EQ(first.valueCaps[4].reportId, 3);
+  EXPECT_EQ(first.valueCaps[4].bitOffset, 0u);
+
+  const auto& second = result.descriptor->collections[1];
+  EXPECT_EQ(second.reportIds, std::vector<uint8_t>{1});
+  ASSERT_EQ(second.valueCaps.size(), 1u);
+  EXPECT_EQ(second.valueCaps[0].usage, 0x13);
+  EXPECT_EQ(second.valueCaps[0].reportId, 1);
+  EXPECT_EQ(second.valueCaps[0].bitOffset, 0u);
+  EXPECT_EQ(second.valueCaps[0].logicalMax, 100);
 }
 
 TEST(ReportDescriptor, ArrayUsageRangesMapIndicesInOrder) {

@@ -4,7 +4,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
+#include <utility>
 
 #include "device/hid_sim.h"
 #include "sim/sim_bus.h"
@@ -23,11 +25,22 @@ const Bytes kTwoCollections = {
     0x0F, 0x19, 0x00, 0x2A, 0xFF, 0x0F, 0x75, 0x10, 0x95, 0x01, 0x81, 0x00, 0xC0,
 };
 
+const fs::path kRecorded = VARNACLE_RECORDED_DESCRIPTORS;
+
+Bytes readFile(const fs::path& path) {
+  std::ifstream stream(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(stream), {});
+}
+
 class Interface : public sim::VirtualInterface {
  public:
+  explicit Interface(Bytes descriptor = kTwoCollections) : descriptor_(std::move(descriptor)) {}
   sim::Identity identity() const override { return {0x0C45, 0x662E, 1, 1}; }
-  std::vector<uint8_t> reportDescriptor() const override { return kTwoCollections; }
+  std::vector<uint8_t> reportDescriptor() const override { return descriptor_; }
   bool onOutputReport(std::span<const uint8_t>) override { return true; }
+
+ private:
+  Bytes descriptor_;
 };
 
 struct Run {
@@ -58,7 +71,7 @@ TEST(HidTool, DescribePrintsOneLinePerTopLevelCollection) {
 }
 
 TEST(HidTool, DescribeReadsRecordedFiles) {
-  const auto file = fs::path(VARNACLE_TESTDATA) / "hid-descriptors" / "005-hd-kbd-05ac-0256.bin";
+  const auto file = kRecorded / "keyboard-two-consumer-collections.bin";
   ASSERT_TRUE(fs::exists(file)) << "recorded descriptor missing: " << file;
   const auto r = run({"describe", file.string()});
   EXPECT_EQ(r.code, 0);
@@ -66,6 +79,33 @@ TEST(HidTool, DescribeReadsRecordedFiles) {
             "col01 usage_page=0x0001 usage=0x0006 input=9 output=2 feature=0\n"
             "col02 usage_page=0x000C usage=0x0001 input=2 output=0 feature=0\n"
             "col03 usage_page=0x000C usage=0x0001 input=2 output=0 feature=4\n");
+}
+
+// Three vendor collections that all use input report 0xAC, for 7, 2 and 6
+// bytes: describing the descriptor and opening each collection give the same
+// lengths, each collection's own.
+TEST(HidTool, CollectionsSharingAReportIdShowTheirOwnLengths) {
+  const auto tablet = readFile(kRecorded / "tablet-three-vendor-collections.bin");
+  ASSERT_FALSE(tablet.empty()) << "recorded descriptor missing";
+  const auto described = run({"describe", "-"}, std::string(tablet.begin(), tablet.end()));
+  EXPECT_EQ(described.code, 0);
+  EXPECT_EQ(described.out,
+            "col01 usage_page=0xFFFF usage=0x0001 input=8 output=0 feature=0\n"
+            "col02 usage_page=0xFFFF usage=0x0001 input=3 output=0 feature=0\n"
+            "col03 usage_page=0xFFFF usage=0x0001 input=7 output=0 feature=0\n");
+
+  sim::SimBus bus;
+  bus.plug(std::make_shared<Interface>(tablet));
+  const auto listed =
+      run({"list", "--simulate"}, {}, [&](bool) { return device::makeSimulatedBackend(bus); });
+  EXPECT_EQ(listed.code, 0);
+  EXPECT_EQ(listed.out,
+            "sim/0#vid_0c45&pid_662e&mi_01&col01 vid=0x0C45 pid=0x662E usage_page=0xFFFF "
+            "usage=0x0001 input=8 output=0 feature=0\n"
+            "sim/0#vid_0c45&pid_662e&mi_01&col02 vid=0x0C45 pid=0x662E usage_page=0xFFFF "
+            "usage=0x0001 input=3 output=0 feature=0\n"
+            "sim/0#vid_0c45&pid_662e&mi_01&col03 vid=0x0C45 pid=0x662E usage_page=0xFFFF "
+            "usage=0x0001 input=7 output=0 feature=0\n");
 }
 
 TEST(HidTool, UnusableInputIsOneErrorLineAndExitOne) {
