@@ -13,7 +13,14 @@ namespace varnacle::mouse {
 
 bool saveMouseLightingProfile(const device::LiveLighting::Record& record) {
   const profile::ProfileRegistry registry(profile::ProfileListKind::mouseLighting);
-  const std::string name = registry.name(registry.select());
+  // Only a profile the list holds has a file of its own: an empty list or a
+  // selection beyond it would write a file no row names.
+  const int selected = registry.select();
+  if (selected < 0 || selected >= registry.count()) {
+    platform::debugOutput("mouse lighting profile: the list holds no selected profile; not saved");
+    return false;
+  }
+  const std::string name = registry.name(selected);
   // The name comes from an editable list file: never let it lead outside the
   // settings folder.
   if (!profile::isSafeFileName(name)) {

@@ -15,8 +15,9 @@ namespace varnacle::mouse {
 inline constexpr std::size_t kLightingProfilePayload = 64;
 
 // Writes `record` into the selected mouse lighting profile file. False (and
-// nothing written) when the selected name is not a safe file name or the
-// write fails.
+// nothing written, with a debug line) when the list holds no profile at the
+// selected index (an empty list, or a selection at or beyond its count), when
+// the selected name is not a safe file name, or when the write fails.
 bool saveMouseLightingProfile(const device::LiveLighting::Record& record);
 
 }  // namespace varnacle::mouse

@@ -14,12 +14,12 @@
 #include "../app/main_window_harness.h"
 #include "app/main_wnd.h"
 #include "device/hid_sim.h"
+#include "lighting_profile_list.h"
 #include "mouse/mouse_config.h"
 #include "mouse/mouse_settings_record.h"
 #include "mouse/ms_dpi_page.h"
 #include "mouse/preset_colors.h"
 #include "platform/folders.h"
-#include "profile/paths.h"
 #include "profile/profile_file.h"
 #include "sim/virtual_device.h"
 #include "ui/application.h"
@@ -54,9 +54,11 @@ struct MsDengPageTest : app::test::MainWindowHarness {
       std::make_shared<sim::VirtualDevice>(DeviceKind::keyboard, bus);
   std::unique_ptr<MouseConfig> config;
   MsDengPage* page = nullptr;
+  std::filesystem::path profileFile;  // the selected mouse lighting profile's
 
   void SetUp() override {
     MainWindowHarness::SetUp();
+    profileFile = test::setUpOneMouseLightingProfile();
 
     auto memory = mouse->memory();
     uint8_t* r = memory.settings.data();
@@ -134,8 +136,7 @@ struct MsDengPageTest : app::test::MainWindowHarness {
   // The record stored in the selected mouse lighting profile file.
   Record savedRecord() {
     std::array<uint8_t, 64> payload{};
-    EXPECT_EQ(profile::ReadProfileFile(profile::DeviceFolder(DeviceKind::mouse) / "0.led", payload),
-              profile::kProfileFileRead);
+    EXPECT_EQ(profile::ReadProfileFile(profileFile, payload), profile::kProfileFileRead);
     Record r{};
     std::copy_n(payload.begin(), r.size(), r.begin());
     return r;

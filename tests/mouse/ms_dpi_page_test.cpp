@@ -17,6 +17,7 @@
 #include "../app/main_window_harness.h"
 #include "app/main_wnd.h"
 #include "device/hid_sim.h"
+#include "lighting_profile_list.h"
 #include "mouse/mouse_config.h"
 #include "mouse/mouse_settings_record.h"
 #include "mouse/preset_colors.h"
@@ -73,6 +74,7 @@ struct MsDpiPageTest : app::test::MainWindowHarness {
 
   void SetUp() override {
     MainWindowHarness::SetUp();
+    test::setUpOneMouseLightingProfile();
 
     auto info = mouse->infoBlock();
     info[sim::kInfoDpiMaximumByte] = kDpiMaximum;
