@@ -99,9 +99,8 @@ void MsDpiPage::edit(std::size_t byte, int value) {
 }
 
 void MsDpiPage::store(std::size_t byte, int value) {
-  auto record = context_.liveLighting.snapshot(DeviceKind::mouse);
-  record[byte] = toByte(value);
-  context_.liveLighting.set(DeviceKind::mouse, record, false);
+  context_.liveLighting.edit(
+      DeviceKind::mouse, [&](device::LiveLighting::Record& r) { r[byte] = toByte(value); }, false);
   saveProfileFile();
 }
 
@@ -232,10 +231,13 @@ void MsDpiPage::resetClicked() {
   if (auto* edit = context_.window.findControl("ms_gunlun_speed_edit"))
     edit->setText(std::to_string(kResetWheelLines));
   // The record keeps what the desktop now has, so the profile file agrees.
-  auto record = context_.liveLighting.snapshot(DeviceKind::mouse);
-  record[kPointerSpeed] = kResetPointerSpeed;
-  record[kWheelLines] = kResetWheelLines;
-  context_.liveLighting.set(DeviceKind::mouse, record, false);
+  context_.liveLighting.edit(
+      DeviceKind::mouse,
+      [](device::LiveLighting::Record& r) {
+        r[kPointerSpeed] = kResetPointerSpeed;
+        r[kWheelLines] = kResetWheelLines;
+      },
+      false);
   saveProfileFile();
   runWorker([applier = applier_] {
     if (applier.pointerSpeed) applier.pointerSpeed(kResetPointerSpeed);

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QSlider>
 #include <QTest>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -169,6 +170,40 @@ struct MsDpiPageTest : app::test::MainWindowHarness {
     for (const auto& r : mouse->requestLog()) n += r.command == command;
     return n;
   }
+
+  // The mouse's profile 0 gets DPI stage 1 at `position`, and a read of the
+  // whole mouse lands right after the next access of the working record on
+  // this (the UI) thread: between the two steps of an edit made of a copy and
+  // a write-back, as a read by the presence thread may.
+  void landReadOnNextAccess(uint8_t position) {
+    auto memory = mouse->memory();
+    memory.settings[kDpiStageBytes[0]] = position;
+    ASSERT_TRUE(mouse->setMemory(memory));
+    window->liveLighting().setAccessHook([this, ui = std::this_thread::get_id()](DeviceKind kind) {
+      if (kind != DeviceKind::mouse || std::this_thread::get_id() != ui ||
+          readLanded.exchange(true))
+        return;
+      config->readAll(window->session(DeviceKind::mouse));
+    });
+  }
+  // What was read stays in the working record and the profile file, and the
+  // next push carries it.
+  void expectReadKept(int position) {
+    window->liveLighting().setAccessHook({});
+    ASSERT_TRUE(readLanded);
+    EXPECT_EQ(int{working()[kDpiStageBytes[0]]}, position);
+    EXPECT_EQ(int{savedRecord()[kDpiStageBytes[0]]}, position);
+    drag("ms_sensor_height_slider", 2);
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+          const auto live = mouse->liveRecord();
+          return live.size() > kLiftHeight && live[kLiftHeight] == 2;
+        },
+        2s));
+    EXPECT_EQ(int{mouse->liveRecord()[kDpiStageBytes[0]]}, position);
+  }
+
+  std::atomic<bool> readLanded{false};
 };
 
 TEST_F(MsDpiPageTest, PluggingInShowsTheMousesStagesColoursAndRatesWithoutSendingAnything) {
@@ -355,6 +390,25 @@ TEST_F(MsDpiPageTest, ResetGivesTheDesktopItsDefaultsAndAsksTheMouseOnce) {
     EXPECT_EQ(applied.lines.back(), 3);
   }
   EXPECT_EQ(requests(kResetDefaults), 1);
+}
+
+TEST_F(MsDpiPageTest, AMouseReadLandingWhileThePointerSpeedIsStoredIsNotUndone) {
+  start();
+  landReadOnNextAccess(44);
+  drag("ms_point_speed_slider", 9);
+  EXPECT_EQ(working()[kPointerSpeed], 20);
+  EXPECT_EQ(savedRecord()[kPointerSpeed], 20);
+  expectReadKept(44);
+}
+
+TEST_F(MsDpiPageTest, AMouseReadLandingWhileTheResetStoresTheDesktopValuesIsNotUndone) {
+  start();
+  drag("ms_point_speed_slider", 9);
+  landReadOnNextAccess(45);
+  click("ms_one_profile_default");
+  EXPECT_EQ(working()[kPointerSpeed], 10);
+  EXPECT_EQ(working()[kWheelLines], 3);
+  expectReadKept(45);
 }
 
 }  // namespace
