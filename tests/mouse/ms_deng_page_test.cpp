@@ -186,6 +186,21 @@ TEST_F(MsDengPageTest, EachModeEnablesItsControlGroups) {
   }));
 }
 
+TEST_F(MsDengPageTest, SameModeIsOfferedOnlyForModesTheSharedPreviewCanShow) {
+  auto memory = mouse->memory();
+  memory.settings[kLightMode] = 7;  // no mode of the page, as a mouse may hold it
+  ASSERT_TRUE(mouse->setMemory(memory));
+  bus.plug(mouse);
+  start();
+  ASSERT_TRUE(pumpUntil([&] { return control("ms_tab")->isVisible(); }));
+  ASSERT_EQ(working()[kLightMode], 7);
+  EXPECT_EQ(combo()->currentIndex(), -1);
+  EXPECT_FALSE(enabled("ms_deng_same_mode"));
+  EXPECT_TRUE(enabled("ms_deng_color_layout")) << "the other groups as for mode 0";
+  chooseMode(2);
+  EXPECT_TRUE(enabled("ms_deng_same_mode"));
+}
+
 TEST_F(MsDengPageTest, PulseModeStartsItsTriggerByDirection) {
   startWithMouse();
   chooseMode(5);  // direction left (1): trigger 7
