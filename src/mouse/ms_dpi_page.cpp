@@ -69,19 +69,12 @@ uint8_t toByte(int value) {
 
 MsDpiPage::MsDpiPage(const pages::PageContext& context, MouseConfig& config,
                      platform::PointerApplier applier)
-    : context_(context), config_(config), applier_(std::move(applier)) {}
+    : context_(context), config_(config), pointerWorker_(std::move(applier)) {}
 
-MsDpiPage::~MsDpiPage() {
-  finishPointerWork();
-}
+MsDpiPage::~MsDpiPage() = default;
 
-void MsDpiPage::finishPointerWork() {
-  if (worker_.joinable()) worker_.join();
-}
-
-void MsDpiPage::runWorker(std::function<void()> job) {
-  finishPointerWork();
-  worker_ = std::thread(std::move(job));
+bool MsDpiPage::finishPointerWork(std::chrono::milliseconds limit) {
+  return pointerWorker_.waitUntilApplied(limit);
 }
 
 void MsDpiPage::startUp() {
@@ -161,9 +154,7 @@ void MsDpiPage::dpiSliderDragged(int stage, int position) {
 void MsDpiPage::pointerSpeedChanged(int position) {
   const int speed = 2 * (std::max(position, 0) + 1);
   store(kPointerSpeed, platform::clampPointerSpeed(speed));
-  runWorker([apply = applier_.pointerSpeed, speed = platform::clampPointerSpeed(speed)] {
-    if (apply) apply(speed);
-  });
+  pointerWorker_.pointerSpeed(platform::clampPointerSpeed(speed));
 }
 
 void MsDpiPage::wheelLinesStep(int delta) {
@@ -175,9 +166,7 @@ void MsDpiPage::wheelLinesStep(int delta) {
                 : std::max(std::min(shown, platform::kWheelLinesMax) - 1, platform::kWheelLinesMin);
   edit->setText(std::to_string(lines));
   store(kWheelLines, lines);
-  runWorker([apply = applier_.wheelLines, lines] {
-    if (apply) apply(lines);
-  });
+  pointerWorker_.wheelLines(lines);
 }
 
 void MsDpiPage::showDpiColor(ui::Color color) {
@@ -239,10 +228,8 @@ void MsDpiPage::resetClicked() {
       },
       false);
   saveProfileFile();
-  runWorker([applier = applier_] {
-    if (applier.pointerSpeed) applier.pointerSpeed(kResetPointerSpeed);
-    if (applier.wheelLines) applier.wheelLines(kResetWheelLines);
-  });
+  pointerWorker_.pointerSpeed(kResetPointerSpeed);
+  pointerWorker_.wheelLines(kResetWheelLines);
   config_.reset(context_.session(DeviceKind::mouse));
 }
 
