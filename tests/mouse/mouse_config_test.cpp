@@ -312,5 +312,31 @@ TEST_F(MouseConfigTest, NothingIsSavedIntoAProfileTheListDoesNotHold) {
   EXPECT_EQ(ledFiles(), 1);
 }
 
+TEST_F(MouseConfigTest, TheSelectedLightingProfileLoadsIntoTheWorkingRecordUnmarked) {
+  platform::DebugCapture debug;
+  const profile::ProfileRegistry registry(profile::ProfileListKind::mouseLighting);
+  const auto file = registry.profilePath("Configuration File1");
+  seedWorking();
+  const Record before = config.workingRecord();
+
+  EXPECT_FALSE(loadMouseLightingProfile(live)) << "no file yet";
+  EXPECT_EQ(debug.count("配置文件丢失"), 1);
+  writeBytes(file, "not a profile");
+  EXPECT_FALSE(loadMouseLightingProfile(live));
+  EXPECT_EQ(debug.count("配置文件格式错误"), 1);
+  EXPECT_EQ(config.workingRecord(), before) << "a failed load keeps what was there";
+
+  ASSERT_TRUE(saveMouseLightingProfile(patternRecord(3)));
+  EXPECT_TRUE(loadMouseLightingProfile(live));
+  EXPECT_EQ(config.workingRecord(), patternRecord(3));
+  EXPECT_FALSE(live.isChanged(DeviceKind::mouse));
+
+  // Beyond the list: nothing is read.
+  ASSERT_TRUE(registry.setSelect(1));
+  live.set(DeviceKind::mouse, before, false);
+  EXPECT_FALSE(loadMouseLightingProfile(live));
+  EXPECT_EQ(config.workingRecord(), before);
+}
+
 }  // namespace
 }  // namespace varnacle::mouse
