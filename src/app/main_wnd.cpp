@@ -11,6 +11,8 @@
 #include "app/skin_apply.h"
 #include "app/skin_frame.h"
 #include "device/session_connect.h"
+#include "mouse/cursor_sequences.h"
+#include "mouse/mouse_lighting_profile.h"
 #include "platform/debug_output.h"
 #include "profile/ini_store.h"
 #include "profile/paths.h"
@@ -164,10 +166,7 @@ device::PresenceHooks CMainWnd::presenceHooks(DeviceKind kind) {
   const ui::WindowId self = id();
   device::PresenceHooks hooks;
   hooks.arrived = [this, self, kind] {
-    if (kind == DeviceKind::mouse) {
-      // The pages read the mouse here, on the presence thread, under its lock.
-      for (auto& p : pages_) p->deviceArrived(kind, session(kind));
-    }
+    if (kind == DeviceKind::mouse) return mouseArrived();
     ui::post([self, kind] {
       if (auto* w = dynamic_cast<CMainWnd*>(ui::Window::fromId(self))) w->showDevice(kind);
     });
@@ -192,6 +191,28 @@ device::PresenceHooks CMainWnd::presenceHooks(DeviceKind kind) {
     if (!startWakePosted_.exchange(true)) ui::postMessage(self, msg::kWake);
   };
   return hooks;
+}
+
+// The mouse's arrival: every step, in order, listed here and nowhere else.
+// Presence thread, with the mouse session's lock held for the whole pass (it
+// is re-entrant for the steps' own commands); what changes the window is
+// posted to the UI thread, in order, and carried out there.
+void CMainWnd::mouseArrived() {
+  device::DeviceSession& mouse = session(DeviceKind::mouse);
+  // 1. The saved lighting profile ("PROFILEDENGSELECT" of "msProfile.ini")
+  //    becomes the working record, with the pointer speed and wheel lines
+  //    that only the profile keeps.
+  mouse::loadMouseLightingProfile(liveLighting_);
+  // 2. The pages read the mouse: the DPI page reads all its settings.
+  for (auto& p : pages_) p->deviceArrived(DeviceKind::mouse, mouse);
+  // 3. The fire-key sequences come back from the mouse into their files.
+  mouse::readBackCursorSequences(mouse);
+  // 4. UI thread: the pages show what was read, the mouse tab is shown and
+  //    selected, one repaint follows.
+  ui::post([self = id()] {
+    if (auto* w = dynamic_cast<CMainWnd*>(ui::Window::fromId(self)))
+      w->showDevice(DeviceKind::mouse);
+  });
 }
 
 void CMainWnd::startWorkers() {

@@ -100,6 +100,8 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   void showDevice(DeviceKind kind);
   void hideDevice(DeviceKind kind);
   device::PresenceHooks presenceHooks(DeviceKind kind);
+  // Presence thread, session lock held: the mouse was found.
+  void mouseArrived();
   void forEachPage(const std::function<void(pages::Page&)>& f);
 
   device::HidBackend& backend_;

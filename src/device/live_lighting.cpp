@@ -1,25 +1,48 @@
 #include "device/live_lighting.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace varnacle::device {
 
 LiveLighting::Record LiveLighting::snapshot(DeviceKind kind) const {
-  std::lock_guard lock(mutex_);
-  return working_[index(kind)];
+  std::function<void(DeviceKind)> hook;
+  Record copy;
+  {
+    std::lock_guard lock(mutex_);
+    copy = working_[index(kind)];
+    hook = accessHook_;
+  }
+  if (hook) hook(kind);
+  return copy;
 }
 
 void LiveLighting::edit(DeviceKind kind, const std::function<void(Record&)>& change,
                         bool markChanged) {
-  std::lock_guard lock(mutex_);
-  change(working_[index(kind)]);
-  if (markChanged) changed_[index(kind)] = true;
+  std::function<void(DeviceKind)> hook;
+  {
+    std::lock_guard lock(mutex_);
+    change(working_[index(kind)]);
+    if (markChanged) changed_[index(kind)] = true;
+    hook = accessHook_;
+  }
+  if (hook) hook(kind);
 }
 
 void LiveLighting::set(DeviceKind kind, const Record& record, bool markChanged) {
+  std::function<void(DeviceKind)> hook;
+  {
+    std::lock_guard lock(mutex_);
+    working_[index(kind)] = record;
+    if (markChanged) changed_[index(kind)] = true;
+    hook = accessHook_;
+  }
+  if (hook) hook(kind);
+}
+
+void LiveLighting::setAccessHook(std::function<void(DeviceKind)> hook) {
   std::lock_guard lock(mutex_);
-  working_[index(kind)] = record;
-  if (markChanged) changed_[index(kind)] = true;
+  accessHook_ = std::move(hook);
 }
 
 void LiveLighting::markChanged(DeviceKind kind) {

@@ -8,6 +8,10 @@
 // snapshots from their threads. Flushing sends on the sessions, so it may
 // wait for a session lock held by a presence pass.
 //
+// Every change of a working record is one locked step (edit or set): a change
+// made of a snapshot, a change of the copy and a set would undo a device read
+// that landed in between, and push and save the stale values.
+//
 //   edit  edit        edit
 //   ─┬─────┬───────────┬──────────  (UI thread)
 //    timer 2 ──────────┴─> one WriteLive with the latest record, flag cleared
@@ -37,14 +41,21 @@ class LiveLighting {
   // lighting previews read it while the UI thread edits).
   Record snapshot(DeviceKind kind) const;
   // Changes the working record in place, as one step, and marks the device
-  // changed unless told not to (a read from the device). UI thread, or the
-  // presence thread for reads.
+  // changed unless told not to (a read from the device, a same-mode copy,
+  // bytes the device never receives). UI thread, or the presence thread for
+  // reads.
   void edit(DeviceKind kind, const std::function<void(Record&)>& change, bool markChanged = true);
   // Replaces the working record (a device read or a profile load); marks the
   // device changed only when asked. UI thread or the presence thread.
   void set(DeviceKind kind, const Record& record, bool markChanged);
   void markChanged(DeviceKind kind);
   bool isChanged(DeviceKind kind) const;
+
+  // Test seam: `hook` runs on the calling thread after every snapshot, edit
+  // and set of a working record, once the lock is released, with the device
+  // whose record it was. A test puts a device read there to land it between
+  // two accesses of an edit. An empty hook removes it. Any thread.
+  void setAccessHook(std::function<void(DeviceKind)> hook);
 
   // For each device in the order keyboard, mouse, mouse pad whose flag is set:
   // send the leading kLiveRecordLength bytes of its working record, then
@@ -57,6 +68,7 @@ class LiveLighting {
   mutable std::mutex mutex_;
   std::array<Record, 3> working_{};
   std::array<bool, 3> changed_{};
+  std::function<void(DeviceKind)> accessHook_;
 };
 
 // The tick counters the lighting previews pace themselves by. Advanced by the

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "device/exchanges.h"
 #include "macro/action_file.h"
 #include "macro/macro_store.h"
 #include "mouse/cursor_image.h"
@@ -44,6 +45,12 @@ bool storeCursorImage(std::span<const uint8_t> image) {
     ok = macro::replaceActionFile(sequenceFile(names[i]), lines) && ok;
   }
   return ok;
+}
+
+bool readBackCursorSequences(device::DeviceSession& mouse) {
+  const device::CursorReadBack readBack = device::readBackCursorTable(mouse);
+  if (readBack.result != device::kResultOk || readBack.image.empty()) return false;
+  return storeCursorImage(readBack.image);
 }
 
 }  // namespace varnacle::mouse

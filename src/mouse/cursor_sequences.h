@@ -9,6 +9,8 @@
 #include <span>
 #include <vector>
 
+#include "device/device_session.h"
+
 namespace varnacle::mouse {
 
 // The image of the sequences named in "CURSORNAME", "CURSORCOUNT" of them,
@@ -21,5 +23,10 @@ std::optional<std::vector<uint8_t>> buildCursorImageFromFiles();
 // its "CURSORNAME" entry (unsafe names are skipped). Returns false without
 // touching any file when the image has no magic or is inconsistent.
 bool storeCursorImage(std::span<const uint8_t> image);
+
+// Reads the sequences back from the mouse (readBackCursorTable) and stores
+// them as storeCursorImage does. False, with every file as it was, when the
+// read fails or the mouse holds no image with the magic.
+bool readBackCursorSequences(device::DeviceSession& mouse);
 
 }  // namespace varnacle::mouse

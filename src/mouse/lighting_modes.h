@@ -20,7 +20,8 @@ struct ModeControls {
   bool sameMode;
 };
 
-// Row = mode.
+// Row = mode. Same mode is offered exactly for the modes the shared preview
+// can show (0-3).
 inline constexpr std::array<ModeControls, kLightModeCount> kModeControls = {{
     {true, true, true, true, true},
     {false, false, false, true, true},
@@ -30,9 +31,14 @@ inline constexpr std::array<ModeControls, kLightModeCount> kModeControls = {{
     {true, true, true, true, false},
 }};
 
-// The controls of `mode`; a stored mode outside 0-5 shows the controls of mode 0.
+// A stored mode outside 0-5 (a mouse may hold any byte): the groups of mode
+// 0, without same mode, which the shared preview could not show.
+inline constexpr ModeControls kUnknownModeControls = {true, true, true, true, false};
+
+// The controls of `mode`.
 constexpr const ModeControls& modeControls(int mode) {
-  return kModeControls[mode >= 0 && mode < kLightModeCount ? static_cast<std::size_t>(mode) : 0];
+  return mode >= 0 && mode < kLightModeCount ? kModeControls[static_cast<std::size_t>(mode)]
+                                             : kUnknownModeControls;
 }
 
 }  // namespace varnacle::mouse

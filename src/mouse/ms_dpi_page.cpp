@@ -69,19 +69,12 @@ uint8_t toByte(int value) {
 
 MsDpiPage::MsDpiPage(const pages::PageContext& context, MouseConfig& config,
                      platform::PointerApplier applier)
-    : context_(context), config_(config), applier_(std::move(applier)) {}
+    : context_(context), config_(config), pointerWorker_(std::move(applier)) {}
 
-MsDpiPage::~MsDpiPage() {
-  finishPointerWork();
-}
+MsDpiPage::~MsDpiPage() = default;
 
-void MsDpiPage::finishPointerWork() {
-  if (worker_.joinable()) worker_.join();
-}
-
-void MsDpiPage::runWorker(std::function<void()> job) {
-  finishPointerWork();
-  worker_ = std::thread(std::move(job));
+bool MsDpiPage::finishPointerWork(std::chrono::milliseconds limit) {
+  return pointerWorker_.waitUntilApplied(limit);
 }
 
 void MsDpiPage::startUp() {
@@ -99,9 +92,8 @@ void MsDpiPage::edit(std::size_t byte, int value) {
 }
 
 void MsDpiPage::store(std::size_t byte, int value) {
-  auto record = context_.liveLighting.snapshot(DeviceKind::mouse);
-  record[byte] = toByte(value);
-  context_.liveLighting.set(DeviceKind::mouse, record, false);
+  context_.liveLighting.edit(
+      DeviceKind::mouse, [&](device::LiveLighting::Record& r) { r[byte] = toByte(value); }, false);
   saveProfileFile();
 }
 
@@ -162,9 +154,7 @@ void MsDpiPage::dpiSliderDragged(int stage, int position) {
 void MsDpiPage::pointerSpeedChanged(int position) {
   const int speed = 2 * (std::max(position, 0) + 1);
   store(kPointerSpeed, platform::clampPointerSpeed(speed));
-  runWorker([apply = applier_.pointerSpeed, speed = platform::clampPointerSpeed(speed)] {
-    if (apply) apply(speed);
-  });
+  pointerWorker_.pointerSpeed(platform::clampPointerSpeed(speed));
 }
 
 void MsDpiPage::wheelLinesStep(int delta) {
@@ -176,9 +166,7 @@ void MsDpiPage::wheelLinesStep(int delta) {
                 : std::max(std::min(shown, platform::kWheelLinesMax) - 1, platform::kWheelLinesMin);
   edit->setText(std::to_string(lines));
   store(kWheelLines, lines);
-  runWorker([apply = applier_.wheelLines, lines] {
-    if (apply) apply(lines);
-  });
+  pointerWorker_.wheelLines(lines);
 }
 
 void MsDpiPage::showDpiColor(ui::Color color) {
@@ -232,15 +220,16 @@ void MsDpiPage::resetClicked() {
   if (auto* edit = context_.window.findControl("ms_gunlun_speed_edit"))
     edit->setText(std::to_string(kResetWheelLines));
   // The record keeps what the desktop now has, so the profile file agrees.
-  auto record = context_.liveLighting.snapshot(DeviceKind::mouse);
-  record[kPointerSpeed] = kResetPointerSpeed;
-  record[kWheelLines] = kResetWheelLines;
-  context_.liveLighting.set(DeviceKind::mouse, record, false);
+  context_.liveLighting.edit(
+      DeviceKind::mouse,
+      [](device::LiveLighting::Record& r) {
+        r[kPointerSpeed] = kResetPointerSpeed;
+        r[kWheelLines] = kResetWheelLines;
+      },
+      false);
   saveProfileFile();
-  runWorker([applier = applier_] {
-    if (applier.pointerSpeed) applier.pointerSpeed(kResetPointerSpeed);
-    if (applier.wheelLines) applier.wheelLines(kResetWheelLines);
-  });
+  pointerWorker_.pointerSpeed(kResetPointerSpeed);
+  pointerWorker_.wheelLines(kResetWheelLines);
   config_.reset(context_.session(DeviceKind::mouse));
 }
 

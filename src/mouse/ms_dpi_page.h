@@ -6,8 +6,9 @@
 // Every edit changes the mouse's working record through LiveLighting (the
 // main window's one-second timer then sends it as one live report) and saves
 // the mouse lighting profile file. Pointer speed and wheel lines are stored in
-// the record but never sent; the page applies them to the desktop on a
-// short-lived worker thread it owns, so the UI never waits for the system.
+// the record but never sent; the page hands them to its pointer settings
+// worker, which applies the newest to the desktop, so the UI never waits for
+// the system.
 //
 // The page also owns the mouse's reads: readAll when the mouse arrives (on
 // the presence thread) and on message 0x901, reloadActive on 0x902.
@@ -15,14 +16,14 @@
 // Threads: deviceArrived() on the presence thread with the session lock
 // held; everything else on the UI thread. The page lives as long as the main
 // window and must not outlive the MouseConfig it is given.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <thread>
 
+#include "mouse/pointer_settings_worker.h"
+#include "pages/page.h"
 #include "platform/pointer_settings.h"
 #include "ui/geometry.h"
-#include "pages/page.h"
 
 namespace varnacle::ui {
 class Control;
@@ -44,7 +45,8 @@ class MsDpiPage : public pages::Page {
   // recorders.
   MsDpiPage(const pages::PageContext& context, MouseConfig& config,
             platform::PointerApplier applier = {});
-  // Waits for a pointer or wheel worker still running.
+  // Gives the pointer settings worker a short while to apply what it was
+  // handed (see PointerSettingsWorker).
   ~MsDpiPage() override;
   MsDpiPage(const MsDpiPage&) = delete;
   MsDpiPage& operator=(const MsDpiPage&) = delete;
@@ -58,8 +60,10 @@ class MsDpiPage : public pages::Page {
   // Sets every control of the page from the working record and the cached
   // information block; marks nothing changed and saves nothing.
   void refresh();
-  // Waits until the last pointer or wheel worker has applied its value.
-  void finishPointerWork();
+  // Waits until the desktop has been given every pointer speed and wheel
+  // line count handed over; false when `limit` passed first. For callers that
+  // must see the desktop's setting (tests); the page itself never waits.
+  bool finishPointerWork(std::chrono::milliseconds limit = std::chrono::seconds(10));
 
  private:
   // Changes the working record, marks the mouse changed, saves the file.
@@ -68,8 +72,6 @@ class MsDpiPage : public pages::Page {
   // never receives), then saves the file.
   void store(std::size_t byte, int value);
   void saveProfileFile();
-  // Runs `job` on the page's worker, after the previous one has ended.
-  void runWorker(std::function<void()> job);
 
   void dpiSliderChanged(int stage, int position);
   void dpiSliderDragged(int stage, int position);
@@ -84,8 +86,7 @@ class MsDpiPage : public pages::Page {
 
   pages::PageContext context_;
   MouseConfig& config_;
-  platform::PointerApplier applier_;
-  std::thread worker_;
+  PointerSettingsWorker pointerWorker_;
 };
 
 }  // namespace varnacle::mouse

@@ -73,6 +73,7 @@ void MousePreviewWorker::run(platform::Event& stop) {
 }
 
 bool MousePreviewWorker::pass(platform::Event& stop) {
+  passes_.fetch_add(1, std::memory_order_relaxed);
   const int speed = live_.snapshot(DeviceKind::mouse)[kSpeed];
   if (stop.wait(milliseconds(2 * speed + 3)) || stop.wait(milliseconds(10 * speed))) return true;
   if (!mouse_.online.load()) {
@@ -87,8 +88,14 @@ bool MousePreviewWorker::pass(platform::Event& stop) {
   const uint8_t mode = live_.snapshot(DeviceKind::mouse)[kLightMode];
   if ((mode == 0 || mode == 4 || mode == 5) && stop.wait(timing.stepPause)) return true;
   Frame frame = preview_.step(live_.snapshot(DeviceKind::mouse));
+  if (frame.empty()) {
+    // A mode the preview cannot draw: nothing changes until the record does.
+    last_.clear();
+    stop.wait(timing.idlePause);
+    return true;
+  }
   const auto now = std::chrono::steady_clock::now();
-  if (frame.empty() || (frame == last_ && now - lastHanded_ < timing.repaintInterval)) return true;
+  if (frame == last_ && now - lastHanded_ < timing.repaintInterval) return true;
   last_ = frame;
   lastHanded_ = now;
   sink_(std::move(frame));
@@ -105,14 +112,18 @@ void SharedPreviewWorker::run(platform::Event& stop) {
 }
 
 bool SharedPreviewWorker::pass(platform::Event& stop) {
+  passes_.fetch_add(1, std::memory_order_relaxed);
   const SharedBlock block = block_.get();
   if (stop.wait(milliseconds(4 * block.speed))) return true;
   std::array<bool, 3> synced{};
   bool anyOnline = false;
   bool anySynced = false;
   for (std::size_t i = 0; i < sessions_.size(); ++i) {
-    anyOnline = anyOnline || flagOf(sessions_[i], false);
-    synced[i] = flagOf(sessions_[i], true);
+    const bool online = flagOf(sessions_[i], false);
+    anyOnline = anyOnline || online;
+    // A device that is not online is never sent the live report that ends
+    // its sync, and its picture stands still: it is not painted.
+    synced[i] = online && flagOf(sessions_[i], true);
     anySynced = anySynced || synced[i];
   }
   if (!anyOnline) {
@@ -124,7 +135,12 @@ bool SharedPreviewWorker::pass(platform::Event& stop) {
     return true;
   }
   Frame frame = stepSharedPreview(block, state_, synced);
-  if (!frame.empty()) sink_(std::move(frame));
+  if (frame.empty()) {
+    // A shared mode the preview cannot draw: rest instead of stepping again.
+    stop.wait(timing.idlePause);
+    return true;
+  }
+  sink_(std::move(frame));
   stop.wait(sharedStepPause(block.mode, synced));
   return true;
 }

@@ -11,7 +11,8 @@
 //   ├─ mouse offline ─────────> wait offlinePause (100 ms), no frame
 //   ├─ mouse lightingSync set > no frame (the shared preview paints it)
 //   └─ otherwise ────────────> modes 0, 4, 5 wait stepPause (50 ms);
-//                               one step; the frame goes to the sink
+//                               one step; the frame goes to the sink, an
+//                               empty one (a mode above 5) waits idlePause
 //
 // The first pass starts startDelay (3000 ms) after the thread. A frame equal
 // to the one handed on just before is handed on again only after
@@ -23,11 +24,15 @@
 //
 //   wait 4*speed ms
 //   ├─ no device online ──────> wait offlinePause (1000 ms)
-//   ├─ no device synced ──────> wait idlePause (20 ms)
-//   └─ one step of the shared mode for the synced devices, frame to the sink,
-//      then the mode's pause: for an unsynced keyboard / mouse / pad
+//   ├─ no online device synced > wait idlePause (20 ms)
+//   └─ one step of the shared mode for the synced online devices, frame to
+//      the sink, then the mode's pause: for an unsynced keyboard / mouse / pad
 //      mode 0: 6 / 1 / 1 ms; mode 1: 9 / 1 / 1 ms + 6 ms;
-//      mode 2: 8 / 1 / 1 ms; mode 3: 6 / 1 / 1 ms + 5 ms
+//      mode 2: 8 / 1 / 1 ms; mode 3: 6 / 1 / 1 ms + 5 ms;
+//      an empty frame (a mode above 3) waits idlePause instead
+//
+// A device counts as synced only while it is online: an offline device is
+// never sent the live report that would clear its flag.
 //
 // Every wait ends early when the stop event is set; the thread then writes
 // its slot's stop line and returns.
@@ -37,7 +42,9 @@
 // sink that finds an earlier frame not yet applied may drop it for the newer
 // one: at speed 0 the mouse preview steps about every 3 ms.
 #include <array>
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 
@@ -85,6 +92,7 @@ struct MousePreviewTiming {
   std::chrono::milliseconds offlinePause{100};
   std::chrono::milliseconds stepPause{50};  // before a step of modes 0, 4 and 5
   std::chrono::milliseconds repaintInterval{1000};
+  std::chrono::milliseconds idlePause{100};  // after a step that drew nothing
 };
 
 class MousePreviewWorker {
@@ -97,10 +105,13 @@ class MousePreviewWorker {
 
   // The thread body for worker slot 6.
   void run(platform::Event& stop);
+  // How many passes the thread has begun; the idle cost shows in it. Any thread.
+  std::uint64_t passes() const { return passes_.load(std::memory_order_relaxed); }
 
  private:
   bool pass(platform::Event& stop);
 
+  std::atomic<std::uint64_t> passes_{0};
   const device::LiveLighting& live_;
   const device::DeviceSession& mouse_;
   MousePreview& preview_;
@@ -124,10 +135,13 @@ class SharedPreviewWorker {
 
   // The thread body for worker slot 8.
   void run(platform::Event& stop);
+  // How many passes the thread has begun; the idle cost shows in it. Any thread.
+  std::uint64_t passes() const { return passes_.load(std::memory_order_relaxed); }
 
  private:
   bool pass(platform::Event& stop);
 
+  std::atomic<std::uint64_t> passes_{0};
   const SharedPreviewBlock& block_;
   std::array<const device::DeviceSession*, 3> sessions_;
   FrameSink sink_;

@@ -15,11 +15,15 @@ SharedBlock copySameMode(DeviceKind source, device::LiveLighting& live, SharedPr
   const Record from = live.snapshot(source);
   for (DeviceKind kind : kAllDeviceKinds) {
     if (kind == source) continue;
-    Record to = live.snapshot(kind);
-    std::copy(from.begin() + kSameModeFirstByte, from.begin() + kSameModeLastByte + 1,
-              to.begin() + kSameModeFirstByte);
-    // Unmarked: the device receives it with its next live report.
-    live.set(kind, to, false);
+    // In place, in one step, so a read of the device landing meanwhile is
+    // kept; unmarked: the device receives it with its next live report.
+    live.edit(
+        kind,
+        [&from](Record& to) {
+          std::copy(from.begin() + kSameModeFirstByte, from.begin() + kSameModeLastByte + 1,
+                    to.begin() + kSameModeFirstByte);
+        },
+        false);
   }
   const SharedBlock copied = sharedBlockOf(from);
   block.set(copied);

@@ -15,10 +15,15 @@
 #include "main_window_harness.h"
 #include "device/exchanges.h"
 #include "device/hid_sim.h"
+#include "../mouse/lighting_profile_list.h"
+#include "macro/action_file.h"
+#include "macro/macro_store.h"
+#include "mouse/cursor_image.h"
 #include "platform/debug_output.h"
 #include "platform/folders.h"
 #include "profile/ini_store.h"
 #include "profile/paths.h"
+#include "profile/profile_file.h"
 #include "sim/virtual_device.h"
 #include "ui/application.h"
 #include "ui/dispatcher.h"
@@ -44,6 +49,8 @@ class RecordingPage : public pages::Page {
   std::function<void(std::uint32_t)> onMessage;
   // Runs in deviceArrived, on the presence thread.
   std::function<void(device::DeviceSession&)> onArrival;
+  // Runs in deviceShown, on the UI thread.
+  std::function<void()> onShown;
 
   void notify(const ui::Notification& n) override {
     notifications.push_back(n.type + ":" + (n.sender ? n.sender->name() : ""));
@@ -56,7 +63,10 @@ class RecordingPage : public pages::Page {
     ++arrivals;
     if (onArrival) onArrival(s);
   }
-  void deviceShown(DeviceKind) override { ++shown; }
+  void deviceShown(DeviceKind) override {
+    ++shown;
+    if (onShown) onShown();
+  }
   void deviceGone(DeviceKind) override { ++gone; }
 };
 
@@ -244,6 +254,60 @@ TEST_F(MainWindowTest, AWorkerBlockedInADeviceReadCannotHoldTheExit) {
   release->set();
   ASSERT_TRUE(pumpUntil([&] { return !window->workerSlots().anyRunning(); }));
   window.reset();
+}
+
+TEST_F(MainWindowTest, TheMousesArrivalTakesItsSavedLightingThenTheReadsThenTheFireKeys) {
+  // The saved lighting profile, with the pointer speed and wheel lines that
+  // only it keeps.
+  device::LiveLighting::Record saved{};
+  saved[1] = 2;
+  saved[23] = 14;
+  saved[24] = 7;
+  std::array<uint8_t, 64> payload{};
+  std::copy(saved.begin(), saved.end(), payload.begin());
+  ASSERT_TRUE(
+      profile::WriteProfileFile(mouse::test::setUpOneMouseLightingProfile("Evening"), payload));
+  // One fire-key sequence file, and another sequence in the mouse.
+  const auto macroList = macro::MacroStore(DeviceKind::mouse).listFile();
+  ASSERT_TRUE(profile::writeIniInt(macroList, "CURSORCOUNT", "count", 1));
+  ASSERT_TRUE(profile::writeIniString(macroList, "CURSORNAME", "0", "Burst"));
+  const auto burst = profile::DeviceFolder(DeviceKind::mouse) / "Burst.cur";
+  const std::vector<std::string> ownLines = {"0,0,4,9,0,mouse_move_to_right_text"};
+  ASSERT_TRUE(macro::replaceActionFile(burst, ownLines));
+  const std::vector<std::vector<macro::MacroAction>> held = {{{3, 0, 0x85, 12, 1, ""}}};
+  const auto image = *mouse::buildCursorImage(held);
+  auto memory = mouse->memory();
+  std::copy(image.begin(), image.end(), memory.cursor.begin());
+  ASSERT_TRUE(mouse->setMemory(memory));
+  const std::vector<std::string> mouseLines = {"3,0,133,12,1,mouse_move_to_up_text"};
+
+  // What each step finds of the ones before it.
+  std::mutex seenMutex;
+  std::optional<device::LiveLighting::Record> whenRead;
+  std::vector<std::string> linesWhenRead, linesWhenShown;
+  bool tabWhenShown = true;
+  start();
+  page->onArrival = [&](device::DeviceSession&) {
+    std::lock_guard lock(seenMutex);
+    whenRead = window->liveLighting().snapshot(DeviceKind::mouse);
+    linesWhenRead = macro::readActionLines(burst);
+  };
+  page->onShown = [&] {
+    std::lock_guard lock(seenMutex);
+    linesWhenShown = macro::readActionLines(burst);
+    tabWhenShown = visible("ms_tab");
+  };
+  bus.plug(mouse);
+  ASSERT_TRUE(pumpUntil([&] { return visible("ms_tab"); }));
+  std::lock_guard lock(seenMutex);
+  ASSERT_TRUE(whenRead.has_value());
+  EXPECT_EQ(*whenRead, saved) << "the profile is loaded before the pages read the mouse";
+  EXPECT_EQ(linesWhenRead, ownLines) << "the fire keys come back after the read";
+  EXPECT_EQ(linesWhenShown, mouseLines) << "the pages show what all the reads brought";
+  EXPECT_FALSE(tabWhenShown) << "the tab comes up once the pages show the mouse";
+  EXPECT_EQ(macro::readActionLines(burst), mouseLines);
+  EXPECT_EQ(window->liveLighting().snapshot(DeviceKind::mouse), saved);
+  EXPECT_FALSE(window->liveLighting().isChanged(DeviceKind::mouse)) << "nothing new for the mouse";
 }
 
 TEST_F(MainWindowTest, TwoLightingChangesWithinASecondGiveOneWriteLiveWithTheLatest) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../device/session_fixture.h"
 #include "../profile/test_documents.h"
 #include "macro/action_file.h"
 #include "macro/macro_store.h"
@@ -142,6 +143,24 @@ TEST_F(CursorFiles, ReadBackReplacesOnlyNamedSafeFilesAndNothingWithoutMagic) {
   EXPECT_FALSE(std::filesystem::exists(cur("0")));
   // Written anew: no stale lines of the factory file remain.
   EXPECT_FALSE(profile::loadIniFile(cur("name_1")).has("MACROACTION", "2"));
+}
+
+TEST_F(CursorFiles, TheMousesSequencesComeBackIntoTheFilesOnlyWithTheMagic) {
+  device::test_support::SimulatedSession sim(DeviceKind::mouse);
+  ASSERT_TRUE(sim.connected);
+  const std::string untouched = readBytes(cur("name_2"));
+  auto memory = sim.device->memory();
+  std::fill(memory.cursor.begin(), memory.cursor.end(), 0);  // no image at all
+  ASSERT_TRUE(sim.device->setMemory(memory));
+  EXPECT_FALSE(readBackCursorSequences(*sim.session));
+  EXPECT_EQ(readBytes(cur("name_2")), untouched);
+
+  const auto image = *buildCursorImage(sequencesOf(4, 2));
+  std::copy(image.begin(), image.end(), memory.cursor.begin());
+  ASSERT_TRUE(sim.device->setMemory(memory));
+  EXPECT_TRUE(readBackCursorSequences(*sim.session));
+  EXPECT_EQ(macro::readActionLines(cur("name_2")),
+            (std::vector<std::string>(2, "1,0,133,3,1,mouse_move_to_up_text")));
 }
 
 }  // namespace

@@ -11,7 +11,10 @@
 #include "../device/session_fixture.h"
 #include "../profile/test_documents.h"
 #include "device/live_lighting.h"
+#include "lighting_profile_list.h"
 #include "mouse/mouse_lighting_profile.h"
+#include "platform/debug_output.h"
+#include "profile/paths.h"
 #include "profile/profile_file.h"
 #include "profile/profile_registry.h"
 
@@ -55,6 +58,7 @@ class MouseConfigTest : public testing::TestDocuments {
  protected:
   void SetUp() override {
     TestDocuments::SetUp();
+    test::setUpOneMouseLightingProfile();
     ASSERT_TRUE(sim.connected);
     sim::DeviceMemory memory = sim.device->memory();
     for (int k = 0; k < device::kOnBoardProfiles; ++k) {
@@ -275,6 +279,63 @@ TEST_F(MouseConfigTest, ASelectedNameThatLeadsOutOfTheFolderIsNotWritten) {
 
   EXPECT_FALSE(saveMouseLightingProfile(patternRecord(1)));
   EXPECT_FALSE(std::filesystem::exists(registry.profilePath("../escape")));
+}
+
+TEST_F(MouseConfigTest, NothingIsSavedIntoAProfileTheListDoesNotHold) {
+  platform::DebugCapture debug;
+  const profile::ProfileRegistry registry(profile::ProfileListKind::mouseLighting);
+  const auto ledFiles = [] {
+    int n = 0;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(profile::DeviceFolder(DeviceKind::mouse)))
+      n += entry.path().extension() == ".led";
+    return n;
+  };
+  // A fresh start: no list file yet, so no profile at all.
+  std::filesystem::remove(registry.file());
+  ASSERT_EQ(config.readAll(*sim.session), device::kResultOk);
+  EXPECT_EQ(ledFiles(), 0);
+
+  // A selection beyond the list.
+  ASSERT_TRUE(registry.setCount(2));
+  ASSERT_TRUE(registry.setName(0, "Day"));
+  ASSERT_TRUE(registry.setName(1, "Night"));
+  ASSERT_TRUE(registry.setSelect(2));
+  EXPECT_FALSE(saveMouseLightingProfile(patternRecord(1)));
+  EXPECT_EQ(ledFiles(), 0);
+  EXPECT_EQ(debug.count("mouse lighting profile: the list holds no selected profile; not saved"),
+            2);
+
+  ASSERT_TRUE(registry.setSelect(1));
+  EXPECT_TRUE(saveMouseLightingProfile(patternRecord(1)));
+  EXPECT_TRUE(std::filesystem::exists(registry.profilePath("Night")));
+  EXPECT_EQ(ledFiles(), 1);
+}
+
+TEST_F(MouseConfigTest, TheSelectedLightingProfileLoadsIntoTheWorkingRecordUnmarked) {
+  platform::DebugCapture debug;
+  const profile::ProfileRegistry registry(profile::ProfileListKind::mouseLighting);
+  const auto file = registry.profilePath("Configuration File1");
+  seedWorking();
+  const Record before = config.workingRecord();
+
+  EXPECT_FALSE(loadMouseLightingProfile(live)) << "no file yet";
+  EXPECT_EQ(debug.count("配置文件丢失"), 1);
+  writeBytes(file, "not a profile");
+  EXPECT_FALSE(loadMouseLightingProfile(live));
+  EXPECT_EQ(debug.count("配置文件格式错误"), 1);
+  EXPECT_EQ(config.workingRecord(), before) << "a failed load keeps what was there";
+
+  ASSERT_TRUE(saveMouseLightingProfile(patternRecord(3)));
+  EXPECT_TRUE(loadMouseLightingProfile(live));
+  EXPECT_EQ(config.workingRecord(), patternRecord(3));
+  EXPECT_FALSE(live.isChanged(DeviceKind::mouse));
+
+  // Beyond the list: nothing is read.
+  ASSERT_TRUE(registry.setSelect(1));
+  live.set(DeviceKind::mouse, before, false);
+  EXPECT_FALSE(loadMouseLightingProfile(live));
+  EXPECT_EQ(config.workingRecord(), before);
 }
 
 }  // namespace

@@ -14,12 +14,12 @@
 #include "../app/main_window_harness.h"
 #include "app/main_wnd.h"
 #include "device/hid_sim.h"
+#include "lighting_profile_list.h"
 #include "mouse/mouse_config.h"
 #include "mouse/mouse_settings_record.h"
 #include "mouse/ms_dpi_page.h"
 #include "mouse/preset_colors.h"
 #include "platform/folders.h"
-#include "profile/paths.h"
 #include "profile/profile_file.h"
 #include "sim/virtual_device.h"
 #include "ui/application.h"
@@ -54,9 +54,11 @@ struct MsDengPageTest : app::test::MainWindowHarness {
       std::make_shared<sim::VirtualDevice>(DeviceKind::keyboard, bus);
   std::unique_ptr<MouseConfig> config;
   MsDengPage* page = nullptr;
+  std::filesystem::path profileFile;  // the selected mouse lighting profile's
 
   void SetUp() override {
     MainWindowHarness::SetUp();
+    profileFile = test::setUpOneMouseLightingProfile();
 
     auto memory = mouse->memory();
     uint8_t* r = memory.settings.data();
@@ -134,8 +136,7 @@ struct MsDengPageTest : app::test::MainWindowHarness {
   // The record stored in the selected mouse lighting profile file.
   Record savedRecord() {
     std::array<uint8_t, 64> payload{};
-    EXPECT_EQ(profile::ReadProfileFile(profile::DeviceFolder(DeviceKind::mouse) / "0.led", payload),
-              profile::kProfileFileRead);
+    EXPECT_EQ(profile::ReadProfileFile(profileFile, payload), profile::kProfileFileRead);
     Record r{};
     std::copy_n(payload.begin(), r.size(), r.begin());
     return r;
@@ -183,6 +184,21 @@ TEST_F(MsDengPageTest, EachModeEnablesItsControlGroups) {
   ASSERT_TRUE(pumpUntil([&] {
     return mouse->liveRecord().size() > kLightMode && mouse->liveRecord()[kLightMode] == 0;
   }));
+}
+
+TEST_F(MsDengPageTest, SameModeIsOfferedOnlyForModesTheSharedPreviewCanShow) {
+  auto memory = mouse->memory();
+  memory.settings[kLightMode] = 7;  // no mode of the page, as a mouse may hold it
+  ASSERT_TRUE(mouse->setMemory(memory));
+  bus.plug(mouse);
+  start();
+  ASSERT_TRUE(pumpUntil([&] { return control("ms_tab")->isVisible(); }));
+  ASSERT_EQ(working()[kLightMode], 7);
+  EXPECT_EQ(combo()->currentIndex(), -1);
+  EXPECT_FALSE(enabled("ms_deng_same_mode"));
+  EXPECT_TRUE(enabled("ms_deng_color_layout")) << "the other groups as for mode 0";
+  chooseMode(2);
+  EXPECT_TRUE(enabled("ms_deng_same_mode"));
 }
 
 TEST_F(MsDengPageTest, PulseModeStartsItsTriggerByDirection) {

@@ -1,14 +1,19 @@
 // The DPI and motion page in the real main window: offscreen, the real skin,
 // a virtual mouse on a private bus, a temporary Documents folder, and
-// recorders in place of the desktop's pointer settings.
+// recorders in place of the desktop's pointer settings (or the desktop's own,
+// with a settings tool that hangs).
 #include "mouse/ms_dpi_page.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QSlider>
 #include <QTest>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -17,9 +22,12 @@
 #include "../app/main_window_harness.h"
 #include "app/main_wnd.h"
 #include "device/hid_sim.h"
+#include "lighting_profile_list.h"
 #include "mouse/mouse_config.h"
 #include "mouse/mouse_settings_record.h"
 #include "mouse/preset_colors.h"
+#include "platform/debug_output.h"
+#include "platform/event.h"
 #include "platform/folders.h"
 #include "profile/profile_file.h"
 #include "profile/profile_registry.h"
@@ -64,6 +72,63 @@ struct AppliedValues {
   }
 };
 
+// A desktop settings tool ("gsettings", first on PATH) that records each call
+// and then hangs until the test releases it, or until `giveUpAfter` has passed
+// (so that a window waiting for it fails its test instead of hanging it).
+class HungSettingsTool {
+ public:
+  explicit HungSettingsTool(std::chrono::milliseconds giveUpAfter) {
+    std::filesystem::create_directories(dir_ / "bin");
+    EXPECT_EQ(::mkfifo(gate_.c_str(), 0600), 0);
+    // Held open for reading and writing: the tool's read then waits for a
+    // line instead of for a writer.
+    gateFd_ = ::open(gate_.c_str(), O_RDWR | O_CLOEXEC);
+    EXPECT_GE(gateFd_, 0);
+    const std::filesystem::path tool = dir_ / "bin" / "gsettings";
+    std::ofstream(tool) << "#!/bin/sh\necho \"$@\" >> '" << log_.string() << "'\nread line < '"
+                        << gate_.string() << "'\n";
+    std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
+    ::setenv("PATH", (dir_ / "bin").c_str(), 1);
+    giveUp_ = std::thread([this, giveUpAfter] {
+      released_.wait(giveUpAfter);
+      openGate();
+    });
+  }
+  ~HungSettingsTool() {
+    release();
+    giveUp_.join();
+    ::close(gateFd_);
+    ::setenv("PATH", savedPath_.c_str(), 1);
+    std::filesystem::remove_all(dir_);
+  }
+
+  // Every call, waiting or to come, goes through.
+  void release() { released_.set(); }
+  std::string calls() const {
+    std::ifstream in(log_);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+ private:
+  void openGate() {
+    const std::string lines(64, '\n');
+    EXPECT_EQ(::write(gateFd_, lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
+  }
+
+  std::filesystem::path dir_ =
+      std::filesystem::temp_directory_path() / ("varnacle-hung-tool-" + std::to_string(::getpid()));
+  std::filesystem::path gate_ = dir_ / "gate";
+  std::filesystem::path log_ = dir_ / "calls.txt";
+  std::string savedPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
+  int gateFd_ = -1;
+  platform::Event released_;
+  std::thread giveUp_;
+};
+
+// What the hung tool is asked for pointer speed 8 and 20.
+constexpr std::string_view kSpeed8 = "set org.gnome.desktop.peripherals.mouse speed -0.20\n";
+constexpr std::string_view kSpeed20 = "set org.gnome.desktop.peripherals.mouse speed 1.00\n";
+
 struct MsDpiPageTest : app::test::MainWindowHarness {
   std::shared_ptr<sim::VirtualDevice> mouse =
       std::make_shared<sim::VirtualDevice>(DeviceKind::mouse, bus);
@@ -73,6 +138,7 @@ struct MsDpiPageTest : app::test::MainWindowHarness {
 
   void SetUp() override {
     MainWindowHarness::SetUp();
+    test::setUpOneMouseLightingProfile();
 
     auto info = mouse->infoBlock();
     info[sim::kInfoDpiMaximumByte] = kDpiMaximum;
@@ -99,12 +165,14 @@ struct MsDpiPageTest : app::test::MainWindowHarness {
   }
 
   // Plugs the mouse in, starts the main window with the page and waits until
-  // the page shows the mouse's profile 0.
-  void start() {
+  // the page shows the mouse's profile 0. The page tells the recorders, or
+  // with `desktop` the desktop itself.
+  void start(bool desktop = false) {
     bus.plug(mouse);
     window = std::make_unique<app::CMainWnd>(*backend, app::test::fastTiming());
     config = std::make_unique<MouseConfig>(window->liveLighting());
-    auto p = std::make_unique<MsDpiPage>(window->pageContext(), *config, applied.applier());
+    auto p = std::make_unique<MsDpiPage>(window->pageContext(), *config,
+                                         desktop ? platform::PointerApplier{} : applied.applier());
     page = p.get();
     window->addPage(std::move(p));
     ASSERT_TRUE(window->create(nullptr, app::kMainWindowTitle, {}, app::kMainWindowSize));
@@ -112,7 +180,6 @@ struct MsDpiPageTest : app::test::MainWindowHarness {
     window->findControl<ui::Option>("ms_page_dpi")->setSelected(true);
     pumpFor(20ms);
   }
-
 
   ui::Control* control(std::string_view name) {
     ui::Control* c = window->findControl(name);
@@ -167,6 +234,40 @@ struct MsDpiPageTest : app::test::MainWindowHarness {
     for (const auto& r : mouse->requestLog()) n += r.command == command;
     return n;
   }
+
+  // The mouse's profile 0 gets DPI stage 1 at `position`, and a read of the
+  // whole mouse lands right after the next access of the working record on
+  // this (the UI) thread: between the two steps of an edit made of a copy and
+  // a write-back, as a read by the presence thread may.
+  void landReadOnNextAccess(uint8_t position) {
+    auto memory = mouse->memory();
+    memory.settings[kDpiStageBytes[0]] = position;
+    ASSERT_TRUE(mouse->setMemory(memory));
+    window->liveLighting().setAccessHook([this, ui = std::this_thread::get_id()](DeviceKind kind) {
+      if (kind != DeviceKind::mouse || std::this_thread::get_id() != ui ||
+          readLanded.exchange(true))
+        return;
+      config->readAll(window->session(DeviceKind::mouse));
+    });
+  }
+  // What was read stays in the working record and the profile file, and the
+  // next push carries it.
+  void expectReadKept(int position) {
+    window->liveLighting().setAccessHook({});
+    ASSERT_TRUE(readLanded);
+    EXPECT_EQ(int{working()[kDpiStageBytes[0]]}, position);
+    EXPECT_EQ(int{savedRecord()[kDpiStageBytes[0]]}, position);
+    drag("ms_sensor_height_slider", 2);
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+          const auto live = mouse->liveRecord();
+          return live.size() > kLiftHeight && live[kLiftHeight] == 2;
+        },
+        2s));
+    EXPECT_EQ(int{mouse->liveRecord()[kDpiStageBytes[0]]}, position);
+  }
+
+  std::atomic<bool> readLanded{false};
 };
 
 TEST_F(MsDpiPageTest, PluggingInShowsTheMousesStagesColoursAndRatesWithoutSendingAnything) {
@@ -353,6 +454,56 @@ TEST_F(MsDpiPageTest, ResetGivesTheDesktopItsDefaultsAndAsksTheMouseOnce) {
     EXPECT_EQ(applied.lines.back(), 3);
   }
   EXPECT_EQ(requests(kResetDefaults), 1);
+}
+
+TEST_F(MsDpiPageTest, AMouseReadLandingWhileThePointerSpeedIsStoredIsNotUndone) {
+  start();
+  landReadOnNextAccess(44);
+  drag("ms_point_speed_slider", 9);
+  EXPECT_EQ(working()[kPointerSpeed], 20);
+  EXPECT_EQ(savedRecord()[kPointerSpeed], 20);
+  expectReadKept(44);
+}
+
+TEST_F(MsDpiPageTest, AMouseReadLandingWhileTheResetStoresTheDesktopValuesIsNotUndone) {
+  start();
+  drag("ms_point_speed_slider", 9);
+  landReadOnNextAccess(45);
+  click("ms_one_profile_default");
+  EXPECT_EQ(working()[kPointerSpeed], 10);
+  EXPECT_EQ(working()[kWheelLines], 3);
+  expectReadKept(45);
+}
+
+TEST_F(MsDpiPageTest, AHungDesktopSettingsToolNeverHoldsTheWindowAndTheNewestSpeedWins) {
+  HungSettingsTool tool(8s);
+  start(true);
+  drag("ms_point_speed_slider", 3);  // speed 8
+  ASSERT_TRUE(pumpUntil([&] { return tool.calls() == kSpeed8; }));
+  // The tool now hangs in its first call.
+  const auto begin = std::chrono::steady_clock::now();
+  drag("ms_point_speed_slider", 5);  // speed 12, overtaken before its turn
+  drag("ms_point_speed_slider", 9);  // speed 20
+  const auto spent = std::chrono::steady_clock::now() - begin;
+  tool.release();
+  EXPECT_LT(spent, 1s) << "the UI thread waited for the desktop";
+  EXPECT_EQ(working()[kPointerSpeed], 20);
+  ASSERT_TRUE(page->finishPointerWork());
+  EXPECT_EQ(tool.calls(), std::string(kSpeed8) + std::string(kSpeed20));
+}
+
+TEST_F(MsDpiPageTest, ClosingWhileTheDesktopSettingsToolHangsEndsPromptly) {
+  HungSettingsTool tool(8s);
+  platform::DebugCapture debug;
+  start(true);
+  drag("ms_point_speed_slider", 3);
+  ASSERT_TRUE(pumpUntil([&] { return tool.calls() == kSpeed8; }));
+  const auto begin = std::chrono::steady_clock::now();
+  window->destroy();
+  window.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, 4s);
+  EXPECT_EQ(
+      debug.count("pointer settings: the desktop has not answered; its worker ends on its own"), 1);
 }
 
 }  // namespace

@@ -183,14 +183,65 @@ TEST_F(PreviewWorkerTest, TheSharedPreviewRestsWhileNoDeviceIsOnline) {
   std::this_thread::sleep_for(60ms);
   EXPECT_EQ(sharedFrames.size(), 0u);
 
-  // An online mouse lets the synced keyboard's picture move.
+  // An online mouse alone does not: the keyboard is not there to be sent the
+  // report that ends its sync.
   session(DeviceKind::mouse).online = true;
+  std::this_thread::sleep_for(60ms);
+  EXPECT_EQ(sharedFrames.size(), 0u);
+  // Once the keyboard is online its picture moves.
+  session(DeviceKind::keyboard).online = true;
   ASSERT_TRUE(sharedFrames.waitFor(2));
   running.end();
   const auto frames = sharedFrames.frames();
   EXPECT_EQ(frames[0].size(), 126u);
   EXPECT_EQ(frames[0].front().light, 35);
   EXPECT_NE(frames[0].front().color, frames[1].front().color);
+}
+
+// Over half a second: a worker that rests wakes a few times, one that spins
+// about once a millisecond.
+constexpr auto kWatchPeriod = 500ms;
+constexpr std::uint64_t kRestingPasses = 40;
+
+TEST_F(PreviewWorkerTest, SyncFlagsOfDevicesThatAreNotOnlineKeepNoStepsGoing) {
+  // After a copy the keyboard and the pad, both absent, stay synced for good.
+  session(DeviceKind::mouse).online = true;
+  session(DeviceKind::keyboard).lightingSync = true;
+  session(DeviceKind::mousePad).lightingSync = true;
+  block.set({0, 14, 0, 1, 1, 0, 0, 0});  // the fastest wave
+  sharedWorker.timing.idlePause = 50ms;
+  Running running(sharedWorker);
+  std::this_thread::sleep_for(kWatchPeriod);
+  running.end();
+  EXPECT_EQ(sharedFrames.size(), 0u);
+  EXPECT_LT(sharedWorker.passes(), kRestingPasses);
+}
+
+TEST_F(PreviewWorkerTest, ASharedModeThePreviewCannotShowRestsInsteadOfSpinning) {
+  session(DeviceKind::mouse).online = true;
+  session(DeviceKind::mouse).lightingSync = true;
+  block.set({7, 14, 0, 1, 0, 1, 2, 3});  // mode 7 at speed 0 draws nothing
+  sharedWorker.timing.idlePause = 50ms;
+  Running running(sharedWorker);
+  std::this_thread::sleep_for(kWatchPeriod);
+  running.end();
+  EXPECT_EQ(sharedFrames.size(), 0u);
+  EXPECT_GE(sharedWorker.passes(), 1u);
+  EXPECT_LT(sharedWorker.passes(), kRestingPasses);
+}
+
+TEST_F(PreviewWorkerTest, AMouseModeThePreviewCannotDrawRestsUntilTheRecordChanges) {
+  session(DeviceKind::mouse).online = true;
+  Record r = steadyRecord(100);
+  r[kLightMode] = 9;  // as a mouse may report it
+  live.set(DeviceKind::mouse, r, false);
+  mouseWorker.timing.idlePause = 50ms;
+  Running running(mouseWorker);
+  std::this_thread::sleep_for(kWatchPeriod);
+  EXPECT_EQ(mouseFrames.size(), 0u);
+  EXPECT_LT(mouseWorker.passes(), kRestingPasses);
+  live.set(DeviceKind::mouse, steadyRecord(100), false);
+  EXPECT_TRUE(mouseFrames.waitFor(1));
 }
 
 TEST_F(PreviewWorkerTest, TheStopEventEndsBothWorkersWithTheirStopLines) {

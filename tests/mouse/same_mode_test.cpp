@@ -62,6 +62,21 @@ TEST_F(SameModeTest, ThePushThatCarriesTheCopyEndsTheDevicesSync) {
   EXPECT_TRUE(keyboard.lightingSync);
 }
 
+TEST_F(SameModeTest, AReadOfAReceivingDeviceLandingDuringTheCopyIsKept) {
+  // The keyboard's record is read from the device while the copy reaches it.
+  const Record read = patterned(4);
+  bool landed = false;
+  live.setAccessHook([&](DeviceKind kind) {
+    if (kind != DeviceKind::keyboard || landed) return;
+    landed = true;
+    live.set(DeviceKind::keyboard, read, false);
+  });
+  copySameMode(DeviceKind::mouse, live, block, sessions);
+  live.setAccessHook({});
+  ASSERT_TRUE(landed);
+  EXPECT_EQ(live.snapshot(DeviceKind::keyboard), read) << "the copy must not undo the read";
+}
+
 TEST(SameModeSource, NamesTheDeviceOfEachButtonOnly) {
   EXPECT_EQ(sameModeSource("kb_deng_same_mode"), DeviceKind::keyboard);
   EXPECT_EQ(sameModeSource("ms_deng_same_mode"), DeviceKind::mouse);
