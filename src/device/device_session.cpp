@@ -50,7 +50,8 @@ void DeviceSession::prepareOpenOptions() {
 bool DeviceSession::readWholeReply(Report& reply, std::size_t& transferred) {
   reply = Report{};
   transferred = 0;
-  if (!device.readReport(reply.bytes, static_cast<int>(readTimeout.count()), transferred))
+  if (device.readReport(reply.bytes, static_cast<int>(readTimeout.count()), transferred) !=
+      IoResult::ok)
     return false;
   if (transferred == kReportSize) return true;
   platform::debugOutput("device session: device sent a short reply of " +
@@ -66,7 +67,9 @@ void DeviceSession::dropStaleReplies() {
   Report stale;
   std::size_t transferred = 0;
   int dropped = 0;
-  while (dropped < kMostStaleReplies && device.readReport(stale.bytes, 0, transferred)) ++dropped;
+  while (dropped < kMostStaleReplies &&
+         device.readReport(stale.bytes, 0, transferred) == IoResult::ok)
+    ++dropped;
   if (dropped > 0)
     platform::debugOutput("device session: dropped " + std::to_string(dropped) +
                           " late replies of earlier requests");
@@ -94,7 +97,7 @@ int DeviceSession::transact(const Report& request, Report& reply, std::size_t& t
     {
       std::lock_guard guard(lock);
       std::size_t written = 0;
-      if (!device.writeReport(sendBuffer.bytes, written)) return kResultWriteFailed;
+      if (device.writeReport(sendBuffer.bytes, written) != IoResult::ok) return kResultWriteFailed;
     }
     std::lock_guard guard(lock);
     if (readWholeReply(reply, transferred)) return kResultOk;
@@ -107,7 +110,7 @@ int DeviceSession::transactOnce(const Report& request, Report& reply) {
   std::lock_guard guard(lock);
   dropStaleReplies();
   std::size_t written = 0;
-  if (!device.writeReport(request.bytes, written)) return kResultNoReply;
+  if (device.writeReport(request.bytes, written) != IoResult::ok) return kResultNoReply;
   std::size_t transferred = 0;
   return readWholeReply(reply, transferred) ? kResultOk : kResultNoReply;
 }

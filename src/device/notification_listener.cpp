@@ -52,7 +52,7 @@ void NotificationListener::listen(platform::Event& stop) {
   if (report.empty()) return;
   while (!stop.wait(std::chrono::milliseconds(1))) {
     std::size_t got = 0;
-    if (device_.readReport(report, readTimeoutMs, got)) {
+    if (device_.readReport(report, readTimeoutMs, got) == IoResult::ok) {
       uint16_t usage = 0;
       if (firstUsage(std::span(report).first(got), usage) && onUsage_) onUsage_(usage);
     } else if (!device_.probe()) {

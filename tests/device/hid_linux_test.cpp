@@ -193,12 +193,12 @@ TEST_F(HidLinuxTest, ReadsOnlyItsCollectionsReportsAndTimesOutThenReadsAgainAtOn
   std::size_t n = 0;
   end.send({3, 0x02, 0x04});  // the consumer collection's report: dropped
   const auto start = Clock::now();
-  EXPECT_FALSE(device.readReport(in, 80, n));
+  EXPECT_EQ(device.readReport(in, 80, n), IoResult::timeout);
   EXPECT_GE(Clock::now() - start, 75ms);
   EXPECT_EQ(n, 0u);
 
   end.send(vendorReport(0x42));
-  ASSERT_TRUE(device.readReport(in, 1000, n));
+  ASSERT_EQ(device.readReport(in, 1000, n), IoResult::ok);
   EXPECT_EQ(n, 64u);
   EXPECT_EQ(in[0], 4);
   EXPECT_EQ(in[1], 0x42);
@@ -210,13 +210,13 @@ TEST_F(HidLinuxTest, WritesGoOutReportIdFirstAndForeignIdsAreRefused) {
   DeviceEnd end(machine.node(3));
   ASSERT_TRUE(openPath(device, device.pathList[0]));
   std::size_t n = 0;
-  ASSERT_TRUE(device.writeReport(vendorReport(0x77), n));
+  ASSERT_EQ(device.writeReport(vendorReport(0x77), n), IoResult::ok);
   EXPECT_EQ(n, 64u);
   EXPECT_EQ(end.receive(128), vendorReport(0x77));
 
   auto foreign = vendorReport(0);
   foreign[0] = 3;
-  EXPECT_FALSE(device.writeReport(foreign, n));
+  EXPECT_EQ(device.writeReport(foreign, n), IoResult::failed);
 }
 
 TEST_F(HidLinuxTest, UnnumberedReportsReadWithIdZeroFirst) {
@@ -228,7 +228,7 @@ TEST_F(HidLinuxTest, UnnumberedReportsReadWithIdZeroFirst) {
   end.send({0xAB, 0xCD});
   Bytes in(3);
   std::size_t n = 0;
-  ASSERT_TRUE(device.readReport(in, 1000, n));
+  ASSERT_EQ(device.readReport(in, 1000, n), IoResult::ok);
   EXPECT_EQ(n, 3u);
   EXPECT_EQ(in, (Bytes{0, 0xAB, 0xCD}));
 }
@@ -238,7 +238,7 @@ TEST_F(HidLinuxTest, ReopeningWhileAnotherThreadReadsEndsThatReadPromptly) {
   ASSERT_TRUE(device.enumerate());
   DeviceEnd end(machine.node(3));
   ASSERT_TRUE(openPath(device, device.pathList[0]));
-  std::atomic<bool> result{true};
+  std::atomic<IoResult> result{IoResult::ok};
   const auto start = Clock::now();
   std::thread reader([&] {
     Bytes in(64);
@@ -248,14 +248,14 @@ TEST_F(HidLinuxTest, ReopeningWhileAnotherThreadReadsEndsThatReadPromptly) {
   while (!device.isReading()) std::this_thread::sleep_for(1ms);
   EXPECT_TRUE(device.open());
   reader.join();
-  EXPECT_FALSE(result);
+  EXPECT_EQ(result, IoResult::aborted);
   EXPECT_LT(Clock::now() - start, 5s);
 
   // The new connection reads normally.
   end.send(vendorReport(1));
   Bytes in(64);
   std::size_t n = 0;
-  EXPECT_TRUE(device.readReport(in, 1000, n));
+  EXPECT_EQ(device.readReport(in, 1000, n), IoResult::ok);
 }
 
 TEST_F(HidLinuxTest, DeviceEndHangingUpEndsTheReadAsGone) {
@@ -270,7 +270,7 @@ TEST_F(HidLinuxTest, DeviceEndHangingUpEndsTheReadAsGone) {
   });
   Bytes in(3);
   std::size_t n = 0;
-  EXPECT_FALSE(device.readReport(in, 10000, n));
+  EXPECT_EQ(device.readReport(in, 10000, n), IoResult::gone);
   hangUp.join();
   EXPECT_LT(Clock::now() - start, 5s);
 }
