@@ -35,11 +35,13 @@ class EchoMouse : public sim::VirtualInterface {
   sim::Identity identity() const override { return {0x0C45, productId_, 0x0105, 1}; }
   std::vector<uint8_t> reportDescriptor() const override { return kTwoCollections; }
   bool onOutputReport(std::span<const uint8_t> report) override {
+    ++received;
     if (refuse) return false;
     bus_.deliver(*this, {report.begin(), report.end()});
     return true;
   }
   std::atomic<bool> refuse{false};
+  std::atomic<int> received{0};  // reports the host wrote, refused ones too
 
  private:
   sim::SimBus& bus_;
@@ -454,6 +456,32 @@ TEST(HidPath, CollectionSuffixOnlyWhenTheInterfaceHasSeveral) {
   EXPECT_EQ(parts->collection, 11);
   EXPECT_EQ(splitCollectionPath("/dev/hidraw0#vid_046d")->collection, 1);
   EXPECT_FALSE(splitCollectionPath("/dev/hidraw0"));
+}
+
+TEST_F(HidDeviceTest, ConnectionFromBeforeAReplugIsGoneAndNeverReachesTheDevice) {
+  ASSERT_TRUE(openCollection(device, 1));
+  const std::string path = device.devicePath;
+  bus.unplug(*mouse);
+  bus.plug(mouse);  // back at once, under the same path
+  EXPECT_TRUE(device.probe());
+
+  std::size_t n = 0;
+  EXPECT_EQ(device.writeReport(vendorReport(1), n), IoResult::gone);
+  EXPECT_EQ(mouse->received, 0);
+  std::vector<uint8_t> in(64);
+  EXPECT_EQ(device.readReport(in, 1000, n), IoResult::gone);
+
+  // A connection opened after the replug works as ever.
+  HidDevice fresh{*backend};
+  fresh.devicePath = path;
+  fresh.options = {.read = true, .write = true, .overlapped = true, .exclusive = false};
+  ASSERT_TRUE(fresh.open());
+  ASSERT_EQ(fresh.writeReport(vendorReport(2), n), IoResult::ok);
+  EXPECT_EQ(mouse->received, 1);
+  ASSERT_EQ(fresh.readReport(in, 1000, n), IoResult::ok);
+  EXPECT_EQ(in[1], 2);
+  EXPECT_EQ(device.writeReport(vendorReport(3), n), IoResult::gone);
+  EXPECT_EQ(mouse->received, 1);
 }
 
 }  // namespace
