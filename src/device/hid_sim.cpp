@@ -61,7 +61,9 @@ class SimConnection : public HidConnection {
     if (report.empty() ||
         std::find(reportIds_.begin(), reportIds_.end(), report[0]) == reportIds_.end())
       return IoResult::failed;
-    if (!device_->onOutputReport(report)) return IoResult::failed;
+    // A device that leaves the bus while it refuses the report is gone.
+    if (!device_->onOutputReport(report))
+      return endpoint_->isGone() ? IoResult::gone : IoResult::failed;
     transferred = report.size();
     return IoResult::ok;
   }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -85,6 +87,56 @@ TEST_F(PresenceTest, RemovalTakesTheSessionOfflineWithinAboutOneProbe) {
   EXPECT_FALSE(session.lightingSync);
   bus.plug(mouse);
   EXPECT_TRUE(eventually([&] { return arrived == 2; })) << "scanning again after removal";
+  slots.stopAll(5s);
+}
+
+TEST_F(PresenceTest, ReplugBetweenTwoPassesIsADepartureAndAnArrivalOnANewConnection) {
+  bus.plug(mouse);
+  ASSERT_TRUE(watcher.pass());
+  ASSERT_TRUE(session.online);
+  session.lightingSync = true;
+  bus.unplug(*mouse);
+  bus.plug(mouse);  // the probe of the path cannot see this
+
+  std::array<uint8_t, 1> active{};
+  EXPECT_NE(session.readBlock(0, active), kResultOk);
+  EXPECT_FALSE(session.online);
+  ASSERT_TRUE(watcher.pass());
+  EXPECT_EQ(departed, 1);
+  EXPECT_EQ(arrived, 2);
+  EXPECT_TRUE(session.online);
+  EXPECT_FALSE(session.lightingSync);
+
+  mouse->clearLog();
+  EXPECT_EQ(session.beginConfig(), kResultOk);
+  EXPECT_EQ(mouse->configDepth(), 1);
+  EXPECT_EQ(session.endConfig(), kResultOk);
+  EXPECT_EQ(mouse->requestLog().size(), 2u);
+  ASSERT_TRUE(watcher.pass());
+  EXPECT_EQ(present, 1);
+  EXPECT_EQ(departed, 1);
+}
+
+TEST_F(PresenceTest, ReplugFasterThanTheProbeIsFollowedByTheRunningThread) {
+  bus.plug(mouse);
+  WorkerSlots slots;
+  slots.start(WorkerSlot::mousePresence,
+              [&](platform::Event& stop) { watcher.run(WorkerSlot::mousePresence, stop); });
+  ASSERT_TRUE(eventually([&] { return arrived == 1; }));
+  bus.unplug(*mouse);
+  bus.plug(mouse);
+
+  // The commands fail until the presence thread has opened the device anew,
+  // then they reach it.
+  std::array<uint8_t, 56> record{};
+  EXPECT_TRUE(eventually([&] { return session.readBlock(64, record) == kResultOk; }));
+  EXPECT_EQ(departed, 1);
+  EXPECT_EQ(arrived, 2);
+  std::array<uint8_t, 512> table;
+  table.fill(0x3C);
+  ASSERT_EQ(session.writeProfileTable(1, table), kResultOk);
+  const auto memory = mouse->memory();
+  EXPECT_TRUE(std::equal(table.begin(), table.end(), memory.profileTables.begin() + 126));
   slots.stopAll(5s);
 }
 
