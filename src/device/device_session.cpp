@@ -45,31 +45,57 @@ void DeviceSession::prepareOpenOptions() {
   device.options = OpenOptions{.read = true, .write = true, .overlapped = true, .exclusive = false};
 }
 
+// The connection reached a device that went away, perhaps to come back at
+// once under the same path, which no probe of the path can tell. Nothing more
+// goes out on it: the session is offline from here, and the presence thread's
+// next pass runs the departure and opens the device anew.
+void DeviceSession::connectionGone() {
+  if (online.exchange(false))
+    platform::debugOutput(
+        "device session: the device went away under its connection; "
+        "offline until it is opened again");
+}
+
+IoResult DeviceSession::write(const Report& request) {
+  std::size_t written = 0;
+  const IoResult result = device.writeReport(request.bytes, written);
+  if (result == IoResult::gone) connectionGone();
+  return result;
+}
+
+IoResult DeviceSession::read(Report& reply, int timeoutMs, std::size_t& transferred) {
+  const IoResult result = device.readReport(reply.bytes, timeoutMs, transferred);
+  if (result == IoResult::gone) connectionGone();
+  return result;
+}
+
 // A reply counts only when all 64 bytes arrived; a shorter one is treated as
 // no reply, so nothing past its end is ever used.
-bool DeviceSession::readWholeReply(Report& reply, std::size_t& transferred) {
+IoResult DeviceSession::readWholeReply(Report& reply, std::size_t& transferred) {
   reply = Report{};
   transferred = 0;
-  if (!device.readReport(reply.bytes, static_cast<int>(readTimeout.count()), transferred))
-    return false;
-  if (transferred == kReportSize) return true;
+  const IoResult result = read(reply, static_cast<int>(readTimeout.count()), transferred);
+  if (result != IoResult::ok || transferred == kReportSize) return result;
   platform::debugOutput("device session: device sent a short reply of " +
                         std::to_string(transferred) + " bytes");
   reply = Report{};
-  return false;
+  return IoResult::failed;
 }
 
 // A reply that arrives after its transaction gave up would otherwise be taken
 // as the reply to the next request. Whatever is waiting before a transaction
-// starts is read away without waiting.
-void DeviceSession::dropStaleReplies() {
+// starts is read away without waiting. False when the device is gone.
+bool DeviceSession::dropStaleReplies() {
   Report stale;
   std::size_t transferred = 0;
   int dropped = 0;
-  while (dropped < kMostStaleReplies && device.readReport(stale.bytes, 0, transferred)) ++dropped;
+  IoResult result = IoResult::ok;
+  while (dropped < kMostStaleReplies && (result = read(stale, 0, transferred)) == IoResult::ok)
+    ++dropped;
   if (dropped > 0)
     platform::debugOutput("device session: dropped " + std::to_string(dropped) +
                           " late replies of earlier requests");
+  return result != IoResult::gone;
 }
 
 // Transaction timeline (defaults):
@@ -79,6 +105,9 @@ void DeviceSession::dropStaleReplies() {
 //   ...
 //   attempt 4: write again        | read            -> nothing: 0
 //   any write fails: -1 at once, no further attempt
+//   the device is gone (found by any read or write, the read for late
+//   replies before attempt 1 included): offline, no further attempt;
+//   -1 when a write found it, 0 when a read did
 //
 // The lock is taken for each write and each read on its own, never across the
 // whole transaction.
@@ -88,16 +117,17 @@ int DeviceSession::transact(const Report& request, Report& reply, std::size_t& t
   const Report sendBuffer = request;
   {
     std::lock_guard guard(lock);
-    dropStaleReplies();
+    if (!dropStaleReplies()) return kResultNoReply;
   }
   for (int attempt = 0; attempt < std::max(attempts, 1); ++attempt) {
     {
       std::lock_guard guard(lock);
-      std::size_t written = 0;
-      if (!device.writeReport(sendBuffer.bytes, written)) return kResultWriteFailed;
+      if (write(sendBuffer) != IoResult::ok) return kResultWriteFailed;
     }
     std::lock_guard guard(lock);
-    if (readWholeReply(reply, transferred)) return kResultOk;
+    const IoResult result = readWholeReply(reply, transferred);
+    if (result == IoResult::ok) return kResultOk;
+    if (result == IoResult::gone) return kResultNoReply;
   }
   return kResultNoReply;
 }
@@ -105,11 +135,9 @@ int DeviceSession::transact(const Report& request, Report& reply, std::size_t& t
 int DeviceSession::transactOnce(const Report& request, Report& reply) {
   if (!online) return kResultNoReply;
   std::lock_guard guard(lock);
-  dropStaleReplies();
-  std::size_t written = 0;
-  if (!device.writeReport(request.bytes, written)) return kResultNoReply;
+  if (!dropStaleReplies() || write(request) != IoResult::ok) return kResultNoReply;
   std::size_t transferred = 0;
-  return readWholeReply(reply, transferred) ? kResultOk : kResultNoReply;
+  return readWholeReply(reply, transferred) == IoResult::ok ? kResultOk : kResultNoReply;
 }
 
 int DeviceSession::exchange(const Report& request, Report& reply) {

@@ -12,8 +12,9 @@
 //
 // Results of every command:
 //    1  success (reply received, status accepted)
-//    0  session offline (nothing sent), or no reply after all attempts
-//   -1  the request could not be written
+//    0  session offline (nothing sent), no reply after all attempts, or the
+//       device went away while the reply was awaited
+//   -1  the request could not be written (also because the device went away)
 //   -2  refused as a caller error before anything was sent: a length outside
 //       1..56, a buffer shorter than the transfer, or a table that does not fit
 //       the 16-bit address space
@@ -63,7 +64,10 @@ class DeviceSession {
   uint16_t usage = 0;
   uint16_t usagePage = 0;
   // True while the interface is open and matched; every command sends nothing
-  // and returns 0 while it is false.
+  // and returns 0 while it is false. A read or write that finds the device
+  // gone (also one unplugged and plugged back since the interface was opened)
+  // clears it: the presence thread then runs the departure and opens the
+  // device again.
   std::atomic<bool> online{false};
   // True while this device takes part in synchronised lighting; cleared by
   // every writeLive and when the device goes away.
@@ -114,8 +118,12 @@ class DeviceSession {
   int exchange(const Report& request, Report& reply);
   int readChunks(Command command, uint16_t base, std::span<uint8_t> out);
   int writeChunks(Command command, uint16_t base, std::span<const uint8_t> data);
-  bool readWholeReply(Report& reply, std::size_t& transferred);
-  void dropStaleReplies();
+  // One report each way on `device`; a gone device takes the session offline.
+  IoResult write(const Report& request);
+  IoResult read(Report& reply, int timeoutMs, std::size_t& transferred);
+  IoResult readWholeReply(Report& reply, std::size_t& transferred);
+  bool dropStaleReplies();
+  void connectionGone();
 };
 
 }  // namespace varnacle::device

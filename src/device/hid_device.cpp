@@ -238,28 +238,28 @@ bool HidDevice::buildDescriptors() {
   return true;
 }
 
-bool HidDevice::readReport(std::span<uint8_t> buffer, int timeoutMs, std::size_t& transferred) {
+IoResult HidDevice::readReport(std::span<uint8_t> buffer, int timeoutMs, std::size_t& transferred) {
   transferred = 0;
   const auto link = currentLink();
-  if (!link || !link->canRead || buffer.size() < link->inputLength) return false;
+  if (!link || !link->canRead || buffer.size() < link->inputLength) return IoResult::failed;
   // From here on only the link and the caller's arguments are touched, so the
   // device itself may be closed, reopened or destroyed while the read waits.
   link->reading = true;
   const IoResult result = link->connection->read(buffer, std::max(timeoutMs, 0), transferred);
   link->reading = false;
   if (result != IoResult::ok) transferred = 0;
-  return result == IoResult::ok;
+  return result;
 }
 
-bool HidDevice::writeReport(std::span<const uint8_t> report, std::size_t& transferred) {
+IoResult HidDevice::writeReport(std::span<const uint8_t> report, std::size_t& transferred) {
   transferred = 0;
   const auto link = currentLink();
-  if (!link || !link->canWrite || report.size() != link->outputLength) return false;
+  if (!link || !link->canWrite || report.size() != link->outputLength) return IoResult::failed;
   link->writing = true;
   const IoResult result = link->connection->write(report, kWriteTimeoutMs, transferred);
   link->writing = false;
   if (result != IoResult::ok) transferred = 0;
-  return result == IoResult::ok;
+  return result;
 }
 
 bool HidDevice::probe() const {

@@ -13,16 +13,19 @@
 // - readReport() is called by one thread at a time and writeReport() by one
 //   thread at a time; they may run on threads other than the owner's.
 // - open(), close() and the destructor may run while another thread waits in
-//   readReport() or writeReport(): the waiting call returns false promptly.
+//   readReport() or writeReport(): the waiting call returns aborted promptly.
 //   The waiter keeps its own reference to the connection for the duration of
 //   the call and touches nothing else of the device once it waits, so closing
 //   or destroying never pulls anything from under it.
+// - gone from a read or write means the device went away under this
+//   connection: it never works again, even when the same path comes back, and
+//   the owner has to open the path anew.
 // - isOpen(), isReading() and isWriting() may be asked from any thread.
 //
 // A read and its abort:
-//   reader:  readReport(limit) --- waits ----------------> false (aborted)
+//   reader:  readReport(limit) --- waits ----------------> aborted
 //   owner:                          close()/open()/~ --^
-//   reader:  readReport(limit) --- waits ... limit ------> false (timeout),
+//   reader:  readReport(limit) --- waits ... limit ------> timeout,
 //            the next readReport() waits again at once.
 #include <atomic>
 #include <cstddef>
@@ -108,13 +111,16 @@ class HidDevice {
   bool isOpen() const;
 
   // Reads one input report (report id in byte 0) into `buffer`, which must
-  // hold the collection's input report length. False on timeout, abort,
-  // removal or any failure, and when the device was opened without read
-  // access. A negative time limit counts as 0.
-  bool readReport(std::span<uint8_t> buffer, int timeoutMs, std::size_t& transferred);
+  // hold the collection's input report length. ok when a report came;
+  // otherwise what ended the wait (timeout, aborted, gone), or failed, also
+  // when nothing is open, the buffer is too short or the device was opened
+  // without read access. A negative time limit counts as 0. `transferred` is
+  // 0 unless the result is ok.
+  IoResult readReport(std::span<uint8_t> buffer, int timeoutMs, std::size_t& transferred);
   // Writes one output report of exactly the collection's output report length,
-  // report id first, within kWriteTimeoutMs. Needs write access.
-  bool writeReport(std::span<const uint8_t> report, std::size_t& transferred);
+  // report id first, within kWriteTimeoutMs. Needs write access. Results as
+  // for readReport.
+  IoResult writeReport(std::span<const uint8_t> report, std::size_t& transferred);
   static constexpr int kWriteTimeoutMs = 1000;
 
   // The presence probe on devicePath: true while the collection is present.

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "device/hid_path.h"
+#include "device/hidraw_writer.h"
 #include "device/report_descriptor.h"
 
 namespace varnacle::device {
@@ -73,7 +74,7 @@ unsigned long nodeNumber(std::string_view name) {
 class LinuxConnection : public HidConnection {
  public:
   LinuxConnection(int fd, int abortFd, bool canRead, bool canWrite, NodeInfo info, int collection,
-                  std::vector<uint8_t> reportIds, bool numbered)
+                  std::vector<uint8_t> reportIds, bool numbered, const NodeWrite& nodeWrite)
       : fd_(fd),
         abortFd_(abortFd),
         canRead_(canRead),
@@ -81,9 +82,12 @@ class LinuxConnection : public HidConnection {
         info_(std::move(info)),
         collection_(collection),
         reportIds_(std::move(reportIds)),
-        numbered_(numbered) {}
+        numbered_(numbered) {
+    if (canWrite_) writer_ = std::make_unique<HidrawWriter>(fd_, nodeWrite);
+  }
 
   ~LinuxConnection() override {
+    writer_.reset();
     if (fd_ >= 0) ::close(fd_);
     if (abortFd_ >= 0) ::close(abortFd_);
   }
@@ -99,7 +103,7 @@ class LinuxConnection : public HidConnection {
     if (scratch_.empty()) scratch_.resize(kMaxReportBytes + 1);
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     for (;;) {
-      const IoResult ready = wait(POLLIN, deadline);
+      const IoResult ready = waitReady(fd_, POLLIN, abortFd_, deadline);
       if (ready != IoResult::ok) return ready;
       const ssize_t n = ::read(fd_, scratch_.data(), scratch_.size());
       if (n < 0) {
@@ -131,20 +135,10 @@ class LinuxConnection : public HidConnection {
     if (std::find(reportIds_.begin(), reportIds_.end(), report[0]) == reportIds_.end())
       return IoResult::failed;
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
-    for (;;) {
-      const IoResult ready = wait(POLLOUT, deadline);
-      if (ready != IoResult::ok) return ready;
-      // hidraw takes the report id first, and a 0 first when unnumbered.
-      const ssize_t n = ::write(fd_, report.data(), report.size());
-      if (n < 0) {
-        if (errno == EAGAIN || errno == EINTR) continue;
-        return errno == ENODEV || errno == EIO || errno == EPIPE ? IoResult::gone
-                                                                 : IoResult::failed;
-      }
-      if (std::size_t(n) != report.size()) return IoResult::failed;
-      transferred = report.size();
-      return IoResult::ok;
-    }
+    // hidraw takes the report id first, and a 0 first when unnumbered.
+    const IoResult result = writer_->write(report, deadline, abortFd_);
+    if (result == IoResult::ok) transferred = report.size();
+    return result;
   }
 
   void abort() override {
@@ -156,25 +150,6 @@ class LinuxConnection : public HidConnection {
   }
 
  private:
-  // Waits until the node is ready for `events`, the abort is set or the
-  // deadline passes.
-  IoResult wait(short events, Clock::time_point deadline) {
-    for (;;) {
-      pollfd fds[2] = {{fd_, events, 0}, {abortFd_, POLLIN, 0}};
-      const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-      const int timeout = int(std::clamp<int64_t>(left.count(), 0, 24 * 3600 * 1000));
-      const int r = ::poll(fds, 2, timeout);
-      if (r < 0) {
-        if (errno == EINTR) continue;
-        return IoResult::failed;
-      }
-      if (fds[1].revents) return IoResult::aborted;
-      if (fds[0].revents & events) return IoResult::ok;
-      if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) return IoResult::gone;
-      if (r == 0 || Clock::now() >= deadline) return IoResult::timeout;
-    }
-  }
-
   int fd_;
   int abortFd_;
   bool canRead_;
@@ -184,12 +159,15 @@ class LinuxConnection : public HidConnection {
   std::vector<uint8_t> reportIds_;
   bool numbered_;
   std::vector<uint8_t> scratch_;
+  std::unique_ptr<HidrawWriter> writer_;  // with write access only
 };
 
 class LinuxBackend : public HidBackend {
  public:
-  LinuxBackend(std::string sysfsRoot, std::string devRoot)
-      : classDir_(fs::path(sysfsRoot) / "class" / "hidraw"), devRoot_(std::move(devRoot)) {}
+  LinuxBackend(std::string sysfsRoot, std::string devRoot, NodeWrite nodeWrite)
+      : classDir_(fs::path(sysfsRoot) / "class" / "hidraw"),
+        devRoot_(std::move(devRoot)),
+        nodeWrite_(std::move(nodeWrite)) {}
 
   bool enumerate(std::vector<std::string>& paths) override {
     std::error_code ec;
@@ -246,7 +224,7 @@ class LinuxBackend : public HidBackend {
     }
     return std::make_unique<LinuxConnection>(fd, abortFd, options.read, options.write,
                                              std::move(*info), collection, top.reportIds,
-                                             parsed.descriptor->numberedReports);
+                                             parsed.descriptor->numberedReports, nodeWrite_);
   }
 
   bool probe(const std::string& path) override {
@@ -318,12 +296,17 @@ class LinuxBackend : public HidBackend {
 
   fs::path classDir_;
   std::string devRoot_;
+  NodeWrite nodeWrite_;
 };
 
 }  // namespace
 
-std::unique_ptr<HidBackend> makeLinuxBackend(std::string sysfsRoot, std::string devRoot) {
-  return std::make_unique<LinuxBackend>(std::move(sysfsRoot), std::move(devRoot));
+std::unique_ptr<HidBackend> makeLinuxBackend(std::string sysfsRoot, std::string devRoot,
+                                             NodeWrite nodeWrite) {
+  if (!nodeWrite)
+    nodeWrite = [](int fd, const void* data, std::size_t size) { return ::write(fd, data, size); };
+  return std::make_unique<LinuxBackend>(std::move(sysfsRoot), std::move(devRoot),
+                                        std::move(nodeWrite));
 }
 
 std::unique_ptr<HidBackend> makePlatformBackend() {

@@ -13,22 +13,28 @@
 // Opening with neither read nor write access gives identity and capabilities
 // without touching the node, like a zero-access open on the other platform.
 // There are no share modes on hidraw: the exclusive option has no effect.
-// Reads and writes wait in poll() together with an eventfd that abort() sets;
-// ENODEV, EOF and POLLHUP mean the device is gone.
+// Reads wait in poll() together with an eventfd that abort() sets. Writes run
+// on a writer thread per connection (hidraw_writer.h), since write() on a node
+// may block in the kernel for seconds although the node polls writable; the
+// caller waits for it with the time limit and the same eventfd. ENODEV, EOF
+// and POLLHUP mean the device is gone.
 //
 // The presence probe cannot open without access rights here; it checks that
 // the node still exists and that sysfs still shows the same vendor and product
 // behind it (a node number reused by another device counts as gone).
 //
-// Any thread; the roots are parameters so tests can lay out a fake tree.
+// Any thread; the roots are parameters so tests can lay out a fake tree, and
+// the node's write call (::write when empty) so they can make it block.
 #include <memory>
 #include <string>
 
 #include "device/hid_backend.h"
+#include "device/hidraw_writer.h"
 
 namespace varnacle::device {
 
 std::unique_ptr<HidBackend> makeLinuxBackend(std::string sysfsRoot = "/sys",
-                                             std::string devRoot = "/dev");
+                                             std::string devRoot = "/dev",
+                                             NodeWrite nodeWrite = {});
 
 }  // namespace varnacle::device

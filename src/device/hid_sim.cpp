@@ -55,11 +55,15 @@ class SimConnection : public HidConnection {
   IoResult write(std::span<const uint8_t> report, int, std::size_t& transferred) override {
     transferred = 0;
     if (aborted_) return IoResult::aborted;
-    if (!bus_.isPlugged(*device_)) return IoResult::gone;
+    // The endpoint, not the bus, says whether this connection still reaches
+    // the device: after an unplug it stays gone even once the device is back.
+    if (endpoint_->isGone()) return IoResult::gone;
     if (report.empty() ||
         std::find(reportIds_.begin(), reportIds_.end(), report[0]) == reportIds_.end())
       return IoResult::failed;
-    if (!device_->onOutputReport(report)) return IoResult::failed;
+    // A device that leaves the bus while it refuses the report is gone.
+    if (!device_->onOutputReport(report))
+      return endpoint_->isGone() ? IoResult::gone : IoResult::failed;
     transferred = report.size();
     return IoResult::ok;
   }

@@ -7,7 +7,10 @@
 // replug of the same object), the rest is spelled as on the platform backends.
 // A connection receives only its collection's report ids (0 when the device
 // does not number its reports); writes go to VirtualInterface::onOutputReport.
-// The presence probe is true while the interface is plugged.
+// The presence probe is true while the interface is plugged. A connection
+// lasts one plugging, like the open file of a hidraw node: once its interface
+// is unplugged its reads and writes are gone for good, also after the same
+// interface is plugged back, and only a connection opened anew reaches it.
 //
 // Any thread; the bus must outlive the backend.
 #include <memory>

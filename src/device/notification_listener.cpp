@@ -52,10 +52,15 @@ void NotificationListener::listen(platform::Event& stop) {
   if (report.empty()) return;
   while (!stop.wait(std::chrono::milliseconds(1))) {
     std::size_t got = 0;
-    if (device_.readReport(report, readTimeoutMs, got)) {
+    const IoResult result = device_.readReport(report, readTimeoutMs, got);
+    if (result == IoResult::ok) {
       uint16_t usage = 0;
       if (firstUsage(std::span(report).first(got), usage) && onUsage_) onUsage_(usage);
-    } else if (!device_.probe()) {
+    } else if (result != IoResult::timeout || !device_.probe()) {
+      // Only a silent interval leaves the connection as good as before. A
+      // read that fails at once would fail again at once, also when the path
+      // is back after a quick replug: the connection is dropped, and the
+      // search opens the device anew after a scan period.
       return;
     }
   }

@@ -6,8 +6,13 @@
 // Timeline:
 //   searching: enumerate every 1000 ms ── enumeration fails ─> thread ends
 //   listening: read with a 500 ms limit ── report ─> onUsage(first usage)
-//                                        └─ silent ─> probe; gone ─> searching
-//   a set stop event is seen within one read limit.
+//                                        ├─ silent ─> probe; gone ─> searching
+//                                        └─ any other failure (the device went
+//                                           away under the connection, an
+//                                           abort, a broken read) ─> searching
+//   searching again starts after a scan period, so a read that keeps failing
+//   is tried at most once per scan period, never in a tight loop.
+//   A set stop event is seen within one read limit.
 //
 // Thread: run() on the slot's worker thread; onUsage runs there too and may
 // block (the main window handles it synchronously). The listener owns its own

@@ -24,13 +24,18 @@ bool PresenceWatcher::pass() {
       call(hooks_.present);
     } else {
       // The handle stays open until the next successful open replaces it.
-      session_.online = false;
-      session_.lightingSync = false;
-      call(hooks_.departed);
+      depart();
     }
   } else {
+    // A session that went offline by itself found its connection gone,
+    // perhaps after an unplug and replug too quick for any probe: the device
+    // departs, and the search below opens it again if it is back.
+    if (announced_) depart();
     bool listFailed = false;
-    if (openMatchingInterface(session_, &listFailed)) call(hooks_.arrived);
+    if (openMatchingInterface(session_, &listFailed)) {
+      announced_ = true;
+      call(hooks_.arrived);
+    }
     if (listFailed) return false;
   }
   if (!firstPassDone_) {
@@ -38,6 +43,13 @@ bool PresenceWatcher::pass() {
     if (session_.online) call(hooks_.firstPassOnline);
   }
   return true;
+}
+
+void PresenceWatcher::depart() {
+  session_.online = false;
+  session_.lightingSync = false;
+  announced_ = false;
+  call(hooks_.departed);
 }
 
 void PresenceWatcher::run(platform::WorkerSlot slot, platform::Event& stop) {

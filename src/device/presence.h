@@ -5,7 +5,9 @@
 // Timeline of one pass (the session lock is held for the whole pass):
 //   online:  probe the path ── present ─> present()
 //                           └─ gone ────> offline, sync flag cleared, departed()
-//   offline: enumerate ── failed ─> the thread ends (no stop line)
+//   offline: went offline by itself since arrived() (a read or write found
+//            the connection gone) ─> sync flag cleared, departed(); then
+//            enumerate ── failed ─> the thread ends (no stop line)
 //                       └─ match ──> online, arrived()
 //   first pass only, when online: firstPassOnline()
 //   then wait 100 ms while online, 1000 ms while offline (cut short by stop)
@@ -25,7 +27,8 @@ namespace varnacle::device {
 struct PresenceHooks {
   // The session has just gone online: read the device, then post page updates.
   std::function<void()> arrived;
-  // The device disappeared; the session is already offline.
+  // The device disappeared (found by the probe or by the session's own
+  // traffic); the session is already offline.
   std::function<void()> departed;
   // A probe found the device still there.
   std::function<void()> present;
@@ -47,9 +50,13 @@ class PresenceWatcher {
   void run(platform::WorkerSlot slot, platform::Event& stop);
 
  private:
+  // Offline, sync flag cleared, departed().
+  void depart();
+
   DeviceSession& session_;
   PresenceHooks hooks_;
   bool firstPassDone_ = false;
+  bool announced_ = false;  // arrived() ran, departed() has not since
 };
 
 }  // namespace varnacle::device

@@ -35,11 +35,13 @@ class EchoMouse : public sim::VirtualInterface {
   sim::Identity identity() const override { return {0x0C45, productId_, 0x0105, 1}; }
   std::vector<uint8_t> reportDescriptor() const override { return kTwoCollections; }
   bool onOutputReport(std::span<const uint8_t> report) override {
+    ++received;
     if (refuse) return false;
     bus_.deliver(*this, {report.begin(), report.end()});
     return true;
   }
   std::atomic<bool> refuse{false};
+  std::atomic<int> received{0};  // reports the host wrote, refused ones too
 
  private:
   sim::SimBus& bus_;
@@ -113,16 +115,16 @@ TEST_F(HidDeviceTest, WrittenReportComesBackOnlyOnItsOwnCollection) {
   ASSERT_TRUE(openCollection(consumer, 2));
 
   std::size_t n = 0;
-  ASSERT_TRUE(device.writeReport(vendorReport(0x5A), n));
+  ASSERT_EQ(device.writeReport(vendorReport(0x5A), n), IoResult::ok);
   EXPECT_EQ(n, 64u);
   std::vector<uint8_t> in(64);
-  ASSERT_TRUE(device.readReport(in, 1000, n));
+  ASSERT_EQ(device.readReport(in, 1000, n), IoResult::ok);
   EXPECT_EQ(n, 64u);
   EXPECT_EQ(in[0], 4);
   EXPECT_EQ(in[1], 0x5A);
 
   std::vector<uint8_t> small(3);
-  EXPECT_FALSE(consumer.readReport(small, 20, n));
+  EXPECT_EQ(consumer.readReport(small, 20, n), IoResult::timeout);
   EXPECT_EQ(n, 0u);
 }
 
@@ -131,20 +133,20 @@ TEST_F(HidDeviceTest, RefusedWrongLengthAndForeignReportsFail) {
   std::size_t n = 99;
   std::vector<uint8_t> shortReport(63, 0);
   shortReport[0] = 4;
-  EXPECT_FALSE(device.writeReport(shortReport, n));
+  EXPECT_EQ(device.writeReport(shortReport, n), IoResult::failed);
   EXPECT_EQ(n, 0u);
 
   auto foreign = vendorReport(0);
   foreign[0] = 3;  // the consumer collection's id
-  EXPECT_FALSE(device.writeReport(foreign, n));
+  EXPECT_EQ(device.writeReport(foreign, n), IoResult::failed);
 
   mouse->refuse = true;
-  EXPECT_FALSE(device.writeReport(vendorReport(1), n));
+  EXPECT_EQ(device.writeReport(vendorReport(1), n), IoResult::failed);
   mouse->refuse = false;
-  EXPECT_TRUE(device.writeReport(vendorReport(1), n));
+  EXPECT_EQ(device.writeReport(vendorReport(1), n), IoResult::ok);
 
   std::vector<uint8_t> tooSmall(10);
-  EXPECT_FALSE(device.readReport(tooSmall, 100, n));
+  EXPECT_EQ(device.readReport(tooSmall, 100, n), IoResult::failed);
 }
 
 TEST_F(HidDeviceTest, ReadsAndWritesNeedTheAccessTheyWereOpenedWith) {
@@ -155,16 +157,16 @@ TEST_F(HidDeviceTest, ReadsAndWritesNeedTheAccessTheyWereOpenedWith) {
 
   device.options = {.read = true, .write = false};
   ASSERT_TRUE(device.open());
-  EXPECT_FALSE(device.writeReport(vendorReport(1), n));
+  EXPECT_EQ(device.writeReport(vendorReport(1), n), IoResult::failed);
   bus.deliver(*mouse, vendorReport(2));
-  EXPECT_TRUE(device.readReport(in, 1000, n));
+  EXPECT_EQ(device.readReport(in, 1000, n), IoResult::ok);
 
   device.options = {};  // identity and capabilities only
   ASSERT_TRUE(device.open());
   EXPECT_EQ(device.capabilities().usagePage, 0xFF1C);
   bus.deliver(*mouse, vendorReport(3));
-  EXPECT_FALSE(device.readReport(in, 20, n));
-  EXPECT_FALSE(device.writeReport(vendorReport(4), n));
+  EXPECT_EQ(device.readReport(in, 20, n), IoResult::failed);
+  EXPECT_EQ(device.writeReport(vendorReport(4), n), IoResult::failed);
 }
 
 TEST_F(HidDeviceTest, TimedOutReadFailsAfterItsLimitAndTheNextReadWorksAtOnce) {
@@ -172,19 +174,19 @@ TEST_F(HidDeviceTest, TimedOutReadFailsAfterItsLimitAndTheNextReadWorksAtOnce) {
   std::vector<uint8_t> in(64);
   std::size_t n = 0;
   const auto start = Clock::now();
-  EXPECT_FALSE(device.readReport(in, 50, n));
+  EXPECT_EQ(device.readReport(in, 50, n), IoResult::timeout);
   EXPECT_GE(Clock::now() - start, 45ms);
   EXPECT_FALSE(device.isReading());
 
   bus.deliver(*mouse, vendorReport(7));
-  ASSERT_TRUE(device.readReport(in, 1000, n));
+  ASSERT_EQ(device.readReport(in, 1000, n), IoResult::ok);
   EXPECT_EQ(in[1], 7);
 }
 
 TEST_F(HidDeviceTest, ReopenAndCloseAbortAWaitingReadPromptly) {
   ASSERT_TRUE(openCollection(device, 1));
   for (const bool reopen : {true, false}) {
-    std::atomic<bool> result{true};
+    std::atomic<IoResult> result{IoResult::ok};
     std::atomic<bool> started{false};
     const auto start = Clock::now();
     std::thread reader([&] {
@@ -200,7 +202,7 @@ TEST_F(HidDeviceTest, ReopenAndCloseAbortAWaitingReadPromptly) {
       device.close();
     }
     reader.join();
-    EXPECT_FALSE(result);
+    EXPECT_EQ(result, IoResult::aborted);
     EXPECT_LT(Clock::now() - start, 5s);
     EXPECT_EQ(device.isOpen(), reopen);
   }
@@ -210,7 +212,7 @@ TEST_F(HidDeviceTest, DestroyingTheDeviceEndsAWaitingReadWithoutPullingItsConnec
   auto owned = std::make_unique<HidDevice>(*backend);
   ASSERT_TRUE(openCollection(*owned, 1));
   HidDevice* raw = owned.get();
-  std::atomic<bool> result{true};
+  std::atomic<IoResult> result{IoResult::ok};
   const auto start = Clock::now();
   std::thread reader([&] {
     std::vector<uint8_t> in(64);
@@ -220,7 +222,7 @@ TEST_F(HidDeviceTest, DestroyingTheDeviceEndsAWaitingReadWithoutPullingItsConnec
   while (!owned->isReading()) std::this_thread::sleep_for(1ms);
   owned.reset();
   reader.join();
-  EXPECT_FALSE(result);
+  EXPECT_EQ(result, IoResult::aborted);
   EXPECT_LT(Clock::now() - start, 5s);
 }
 
@@ -233,7 +235,7 @@ TEST_F(HidDeviceTest, CloseRacingAReadNeverLeavesItWaiting) {
     std::thread reader([&] {
       std::vector<uint8_t> in(64);
       std::size_t n = 0;
-      EXPECT_FALSE(device.readReport(in, 10000, n));
+      EXPECT_NE(device.readReport(in, 10000, n), IoResult::ok);
     });
     device.close();
     reader.join();
@@ -248,8 +250,8 @@ TEST_F(HidDeviceTest, UnpluggedDeviceFailsReadsWritesProbeAndOpen) {
   EXPECT_FALSE(device.probe());
   std::vector<uint8_t> in(64);
   std::size_t n = 0;
-  EXPECT_FALSE(device.readReport(in, 1000, n));
-  EXPECT_FALSE(device.writeReport(vendorReport(1), n));
+  EXPECT_EQ(device.readReport(in, 1000, n), IoResult::gone);
+  EXPECT_EQ(device.writeReport(vendorReport(1), n), IoResult::gone);
   EXPECT_FALSE(device.open());
   EXPECT_FALSE(device.isOpen());
   EXPECT_EQ(device.capabilities().usagePage, 0);
@@ -454,6 +456,32 @@ TEST(HidPath, CollectionSuffixOnlyWhenTheInterfaceHasSeveral) {
   EXPECT_EQ(parts->collection, 11);
   EXPECT_EQ(splitCollectionPath("/dev/hidraw0#vid_046d")->collection, 1);
   EXPECT_FALSE(splitCollectionPath("/dev/hidraw0"));
+}
+
+TEST_F(HidDeviceTest, ConnectionFromBeforeAReplugIsGoneAndNeverReachesTheDevice) {
+  ASSERT_TRUE(openCollection(device, 1));
+  const std::string path = device.devicePath;
+  bus.unplug(*mouse);
+  bus.plug(mouse);  // back at once, under the same path
+  EXPECT_TRUE(device.probe());
+
+  std::size_t n = 0;
+  EXPECT_EQ(device.writeReport(vendorReport(1), n), IoResult::gone);
+  EXPECT_EQ(mouse->received, 0);
+  std::vector<uint8_t> in(64);
+  EXPECT_EQ(device.readReport(in, 1000, n), IoResult::gone);
+
+  // A connection opened after the replug works as ever.
+  HidDevice fresh{*backend};
+  fresh.devicePath = path;
+  fresh.options = {.read = true, .write = true, .overlapped = true, .exclusive = false};
+  ASSERT_TRUE(fresh.open());
+  ASSERT_EQ(fresh.writeReport(vendorReport(2), n), IoResult::ok);
+  EXPECT_EQ(mouse->received, 1);
+  ASSERT_EQ(fresh.readReport(in, 1000, n), IoResult::ok);
+  EXPECT_EQ(in[1], 2);
+  EXPECT_EQ(device.writeReport(vendorReport(3), n), IoResult::gone);
+  EXPECT_EQ(mouse->received, 1);
 }
 
 }  // namespace

@@ -6,13 +6,18 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <mutex>
 #include <thread>
 
 #include "device/hid_device.h"
 #include "hid_expectations.h"
+#include "platform/debug_output.h"
 
 namespace varnacle::device {
 namespace {
@@ -193,12 +198,12 @@ TEST_F(HidLinuxTest, ReadsOnlyItsCollectionsReportsAndTimesOutThenReadsAgainAtOn
   std::size_t n = 0;
   end.send({3, 0x02, 0x04});  // the consumer collection's report: dropped
   const auto start = Clock::now();
-  EXPECT_FALSE(device.readReport(in, 80, n));
+  EXPECT_EQ(device.readReport(in, 80, n), IoResult::timeout);
   EXPECT_GE(Clock::now() - start, 75ms);
   EXPECT_EQ(n, 0u);
 
   end.send(vendorReport(0x42));
-  ASSERT_TRUE(device.readReport(in, 1000, n));
+  ASSERT_EQ(device.readReport(in, 1000, n), IoResult::ok);
   EXPECT_EQ(n, 64u);
   EXPECT_EQ(in[0], 4);
   EXPECT_EQ(in[1], 0x42);
@@ -210,13 +215,13 @@ TEST_F(HidLinuxTest, WritesGoOutReportIdFirstAndForeignIdsAreRefused) {
   DeviceEnd end(machine.node(3));
   ASSERT_TRUE(openPath(device, device.pathList[0]));
   std::size_t n = 0;
-  ASSERT_TRUE(device.writeReport(vendorReport(0x77), n));
+  ASSERT_EQ(device.writeReport(vendorReport(0x77), n), IoResult::ok);
   EXPECT_EQ(n, 64u);
   EXPECT_EQ(end.receive(128), vendorReport(0x77));
 
   auto foreign = vendorReport(0);
   foreign[0] = 3;
-  EXPECT_FALSE(device.writeReport(foreign, n));
+  EXPECT_EQ(device.writeReport(foreign, n), IoResult::failed);
 }
 
 TEST_F(HidLinuxTest, UnnumberedReportsReadWithIdZeroFirst) {
@@ -228,7 +233,7 @@ TEST_F(HidLinuxTest, UnnumberedReportsReadWithIdZeroFirst) {
   end.send({0xAB, 0xCD});
   Bytes in(3);
   std::size_t n = 0;
-  ASSERT_TRUE(device.readReport(in, 1000, n));
+  ASSERT_EQ(device.readReport(in, 1000, n), IoResult::ok);
   EXPECT_EQ(n, 3u);
   EXPECT_EQ(in, (Bytes{0, 0xAB, 0xCD}));
 }
@@ -238,7 +243,7 @@ TEST_F(HidLinuxTest, ReopeningWhileAnotherThreadReadsEndsThatReadPromptly) {
   ASSERT_TRUE(device.enumerate());
   DeviceEnd end(machine.node(3));
   ASSERT_TRUE(openPath(device, device.pathList[0]));
-  std::atomic<bool> result{true};
+  std::atomic<IoResult> result{IoResult::ok};
   const auto start = Clock::now();
   std::thread reader([&] {
     Bytes in(64);
@@ -248,14 +253,14 @@ TEST_F(HidLinuxTest, ReopeningWhileAnotherThreadReadsEndsThatReadPromptly) {
   while (!device.isReading()) std::this_thread::sleep_for(1ms);
   EXPECT_TRUE(device.open());
   reader.join();
-  EXPECT_FALSE(result);
+  EXPECT_EQ(result, IoResult::aborted);
   EXPECT_LT(Clock::now() - start, 5s);
 
   // The new connection reads normally.
   end.send(vendorReport(1));
   Bytes in(64);
   std::size_t n = 0;
-  EXPECT_TRUE(device.readReport(in, 1000, n));
+  EXPECT_EQ(device.readReport(in, 1000, n), IoResult::ok);
 }
 
 TEST_F(HidLinuxTest, DeviceEndHangingUpEndsTheReadAsGone) {
@@ -270,7 +275,7 @@ TEST_F(HidLinuxTest, DeviceEndHangingUpEndsTheReadAsGone) {
   });
   Bytes in(3);
   std::size_t n = 0;
-  EXPECT_FALSE(device.readReport(in, 10000, n));
+  EXPECT_EQ(device.readReport(in, 10000, n), IoResult::gone);
   hangUp.join();
   EXPECT_LT(Clock::now() - start, 5s);
 }
@@ -316,6 +321,119 @@ TEST_F(HidLinuxTest, UnusableDescriptorsAreNotListed) {
   ASSERT_TRUE(device.enumerate());
   ASSERT_EQ(device.pathList.size(), 1u);
   EXPECT_EQ(device.pathList[0], machine.node(2) + "#vid_0c45&pid_0003&mi_01");
+}
+
+// A node write that blocks, as a hidraw write does while the device does not
+// take the report, until the test opens the gate; then it writes to the node.
+struct WriteGate {
+  std::mutex mutex;
+  std::condition_variable opened;
+  bool open = false;
+  std::atomic<int> entered{0};  // writes that reached the node
+
+  void release() {
+    {
+      std::lock_guard lock(mutex);
+      open = true;
+    }
+    opened.notify_all();
+  }
+  static NodeWrite through(std::shared_ptr<WriteGate> gate) {
+    return [gate](int fd, const void* data, std::size_t size) {
+      ++gate->entered;
+      std::unique_lock lock(gate->mutex);
+      gate->opened.wait(lock, [&] { return gate->open; });
+      return ::write(fd, data, size);
+    };
+  }
+};
+
+// Opens the gate when the test leaves, before a write still waiting on it is
+// awaited, so a failing test ends instead of hanging.
+struct OpenGateOnExit {
+  WriteGate& gate;
+  ~OpenGateOnExit() { gate.release(); }
+};
+
+struct BlockedWriteTest : HidLinuxTest {
+  std::shared_ptr<WriteGate> gate = std::make_shared<WriteGate>();
+  std::unique_ptr<HidBackend> gated =
+      makeLinuxBackend(machine.sys(), machine.dev(), WriteGate::through(gate));
+  HidDevice writer{*gated};
+
+  void SetUp() override {
+    machine.add(3, 0x0C45, 0x662E, kTwoCollections);
+    ASSERT_TRUE(writer.enumerate());
+    ASSERT_TRUE(openPath(writer, writer.pathList[0]));
+  }
+  void TearDown() override { gate->release(); }
+
+  std::future<IoResult> startWrite(uint8_t marker) {
+    return std::async(std::launch::async, [this, marker] {
+      std::size_t n = 0;
+      return writer.writeReport(vendorReport(marker), n);
+    });
+  }
+};
+
+TEST_F(BlockedWriteTest, WriteHeldInTheKernelEndsAfterItsLimitAndBlocksLaterOnesUntilItReturns) {
+  DeviceEnd end(machine.node(3));
+  const auto start = Clock::now();
+  auto first = startWrite(1);
+  OpenGateOnExit guard{*gate};
+  ASSERT_EQ(first.wait_for(4s), std::future_status::ready) << "the write waits for the kernel";
+  EXPECT_EQ(first.get(), IoResult::timeout);
+  const auto took = Clock::now() - start;
+  EXPECT_GE(took, 900ms);
+  EXPECT_LT(took, 3s);
+
+  // The first report is still held: another one is refused at once and never
+  // reaches the node.
+  std::size_t n = 0;
+  EXPECT_EQ(writer.writeReport(vendorReport(2), n), IoResult::failed);
+  EXPECT_EQ(gate->entered, 1);
+
+  gate->release();
+  const auto deadline = Clock::now() + 5s;
+  while (writer.writeReport(vendorReport(3), n) != IoResult::ok && Clock::now() < deadline)
+    std::this_thread::sleep_for(2ms);
+  EXPECT_EQ(n, 64u);
+  EXPECT_EQ(end.receive(64), vendorReport(1));
+  EXPECT_EQ(end.receive(64), vendorReport(3));
+}
+
+TEST_F(BlockedWriteTest, AbortEndsAWriteHeldInTheKernelPromptly) {
+  platform::DebugCapture capture;
+  auto pending = startWrite(1);
+  OpenGateOnExit guard{*gate};
+  while (gate->entered == 0) std::this_thread::sleep_for(1ms);
+  const auto abortedAt = Clock::now();
+  writer.close();
+  ASSERT_EQ(pending.wait_for(4s), std::future_status::ready) << "the abort cannot reach the write";
+  EXPECT_EQ(pending.get(), IoResult::aborted);
+  EXPECT_LT(Clock::now() - abortedAt, 900ms);
+  // The closed connection left its writer to finish on its own.
+  EXPECT_EQ(capture.count("hidraw: a write still waits in the kernel after its connection closed; "
+                          "its thread ends when the write returns"),
+            1);
+}
+
+TEST_F(HidLinuxTest, WriteFindingTheDeviceGoneIsGoneAndLaterOnesDoNotTryAgain) {
+  machine.add(3, 0x0C45, 0x662E, kTwoCollections);
+  auto calls = std::make_shared<std::atomic<int>>(0);
+  auto vanished = makeLinuxBackend(machine.sys(), machine.dev(),
+                                   [calls](int, const void*, std::size_t) -> ssize_t {
+                                     ++*calls;
+                                     errno = ENODEV;
+                                     return -1;
+                                   });
+  HidDevice d{*vanished};
+  ASSERT_TRUE(d.enumerate());
+  ASSERT_TRUE(openPath(d, d.pathList[0]));
+  std::size_t n = 0;
+  EXPECT_EQ(d.writeReport(vendorReport(1), n), IoResult::gone);
+  EXPECT_EQ(d.writeReport(vendorReport(2), n), IoResult::gone);
+  EXPECT_EQ(*calls, 1);
 }
 
 }  // namespace

@@ -36,7 +36,8 @@ struct Listener : ::testing::TestWithParam<DeviceKind> {
   uint16_t nextUsage() {
     std::vector<uint8_t> report(hid.capabilities().inputReportLength);
     std::size_t got = 0;
-    if (!hid.readReport(report, 200, got) || !hid.decodeInputReport(report)) return 0xFFFF;
+    if (hid.readReport(report, 200, got) != IoResult::ok || !hid.decodeInputReport(report))
+      return 0xFFFF;
     const auto& descriptors = hid.inputDescriptors();
     if (descriptors.empty() || descriptors[0].usageList.empty()) return 0xFFFF;
     return descriptors[0].usageList[0];

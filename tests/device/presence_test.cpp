@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -88,6 +90,56 @@ TEST_F(PresenceTest, RemovalTakesTheSessionOfflineWithinAboutOneProbe) {
   slots.stopAll(5s);
 }
 
+TEST_F(PresenceTest, ReplugBetweenTwoPassesIsADepartureAndAnArrivalOnANewConnection) {
+  bus.plug(mouse);
+  ASSERT_TRUE(watcher.pass());
+  ASSERT_TRUE(session.online);
+  session.lightingSync = true;
+  bus.unplug(*mouse);
+  bus.plug(mouse);  // the probe of the path cannot see this
+
+  std::array<uint8_t, 1> active{};
+  EXPECT_NE(session.readBlock(0, active), kResultOk);
+  EXPECT_FALSE(session.online);
+  ASSERT_TRUE(watcher.pass());
+  EXPECT_EQ(departed, 1);
+  EXPECT_EQ(arrived, 2);
+  EXPECT_TRUE(session.online);
+  EXPECT_FALSE(session.lightingSync);
+
+  mouse->clearLog();
+  EXPECT_EQ(session.beginConfig(), kResultOk);
+  EXPECT_EQ(mouse->configDepth(), 1);
+  EXPECT_EQ(session.endConfig(), kResultOk);
+  EXPECT_EQ(mouse->requestLog().size(), 2u);
+  ASSERT_TRUE(watcher.pass());
+  EXPECT_EQ(present, 1);
+  EXPECT_EQ(departed, 1);
+}
+
+TEST_F(PresenceTest, ReplugFasterThanTheProbeIsFollowedByTheRunningThread) {
+  bus.plug(mouse);
+  WorkerSlots slots;
+  slots.start(WorkerSlot::mousePresence,
+              [&](platform::Event& stop) { watcher.run(WorkerSlot::mousePresence, stop); });
+  ASSERT_TRUE(eventually([&] { return arrived == 1; }));
+  bus.unplug(*mouse);
+  bus.plug(mouse);
+
+  // The commands fail until the presence thread has opened the device anew,
+  // then they reach it.
+  std::array<uint8_t, 56> record{};
+  EXPECT_TRUE(eventually([&] { return session.readBlock(64, record) == kResultOk; }));
+  EXPECT_EQ(departed, 1);
+  EXPECT_EQ(arrived, 2);
+  std::array<uint8_t, 512> table;
+  table.fill(0x3C);
+  ASSERT_EQ(session.writeProfileTable(1, table), kResultOk);
+  const auto memory = mouse->memory();
+  EXPECT_TRUE(std::equal(table.begin(), table.end(), memory.profileTables.begin() + 126));
+  slots.stopAll(5s);
+}
+
 TEST_F(PresenceTest, OtherCollectionsAndProductsOfTheVendorNeverGoOnline) {
   auto keyboard = std::make_shared<sim::VirtualDevice>(DeviceKind::keyboard, bus);
   bus.plug(keyboard);
@@ -126,13 +178,64 @@ TEST(Presence, EnumerationFailureEndsTheThreadWithoutStopLine) {
   EXPECT_EQ(capture.count("鼠标设备侦测线程设定退出"), 0);
 }
 
+// The simulated backend with the reads of every connection counted; while
+// `failReads` is set they fail at once, as on a broken connection.
+class CountingBackend : public HidBackend {
+ public:
+  explicit CountingBackend(HidBackend& inner) : inner_(inner) {}
+
+  std::atomic<int> reads{0};
+  std::atomic<bool> failReads{false};
+
+  bool enumerate(std::vector<std::string>& paths) override { return inner_.enumerate(paths); }
+  std::unique_ptr<HidConnection> open(const std::string& path,
+                                      const OpenOptions& options) override {
+    auto connection = inner_.open(path, options);
+    if (!connection) return nullptr;
+    return std::make_unique<Counted>(*this, std::move(connection));
+  }
+  bool probe(const std::string& path) override { return inner_.probe(path); }
+
+ private:
+  class Counted : public HidConnection {
+   public:
+    Counted(CountingBackend& owner, std::unique_ptr<HidConnection> inner)
+        : owner_(owner), inner_(std::move(inner)) {}
+    HidAttributes attributes() const override { return inner_->attributes(); }
+    std::span<const uint8_t> reportDescriptor() const override {
+      return inner_->reportDescriptor();
+    }
+    int collectionNumber() const override { return inner_->collectionNumber(); }
+    IoResult read(std::span<uint8_t> buffer, int timeoutMs, std::size_t& transferred) override {
+      ++owner_.reads;
+      if (owner_.failReads) {
+        transferred = 0;
+        return IoResult::failed;
+      }
+      return inner_->read(buffer, timeoutMs, transferred);
+    }
+    IoResult write(std::span<const uint8_t> report, int timeoutMs,
+                   std::size_t& transferred) override {
+      return inner_->write(report, timeoutMs, transferred);
+    }
+    void abort() override { inner_->abort(); }
+
+   private:
+    CountingBackend& owner_;
+    std::unique_ptr<HidConnection> inner_;
+  };
+
+  HidBackend& inner_;
+};
+
 struct ListenerTest : ::testing::Test {
   sim::SimBus bus;
   std::shared_ptr<sim::VirtualDevice> mouse = std::make_shared<sim::VirtualDevice>(DeviceKind::mouse, bus);
-  std::unique_ptr<HidBackend> backend = makeSimulatedBackend(bus);
+  std::unique_ptr<HidBackend> simulated = makeSimulatedBackend(bus);
+  CountingBackend backend{*simulated};
   std::mutex mutex;
   std::vector<uint16_t> usages;
-  NotificationListener listener{*backend, kMouseListener, [this](uint16_t u) {
+  NotificationListener listener{backend, kMouseListener, [this](uint16_t u) {
                                   std::lock_guard lock(mutex);
                                   usages.push_back(u);
                                 }};
@@ -149,6 +252,21 @@ struct ListenerTest : ::testing::Test {
       std::lock_guard lock(mutex);
       return std::find(usages.begin(), usages.end(), usage) != usages.end();
     });
+  }
+  // Sends `usage` again and again until the listener has heard it.
+  bool hears(uint16_t usage) {
+    return eventually([&] {
+      mouse->sendNotification(usage);
+      std::this_thread::sleep_for(20ms);
+      std::lock_guard lock(mutex);
+      return std::find(usages.begin(), usages.end(), usage) != usages.end();
+    });
+  }
+  // Read attempts of the listener during `period`.
+  int readsDuring(std::chrono::milliseconds period) {
+    const int before = backend.reads;
+    std::this_thread::sleep_for(period);
+    return backend.reads - before;
   }
 };
 
@@ -170,12 +288,31 @@ TEST_F(ListenerTest, FollowsTheDeviceThroughRemovalAndReturn) {
   bus.unplug(*mouse);
   std::this_thread::sleep_for(100ms);
   bus.plug(mouse);
-  EXPECT_TRUE(eventually([&] {
-    mouse->sendNotification(0x0403);
-    std::this_thread::sleep_for(20ms);
-    std::lock_guard lock(mutex);
-    return !usages.empty();
-  }));
+  EXPECT_TRUE(hears(0x0403));
+}
+
+// A 500 ms read limit and a 50 ms scan period allow a few reads in 500 ms; a
+// listener that retries at once makes hundreds.
+constexpr int kFewReads = 50;
+
+TEST_F(ListenerTest, ReplugFasterThanTheProbeIsHeardOnANewConnectionWithoutSpinning) {
+  ASSERT_TRUE(eventually([&] { return backend.reads > 0; })) << "listening";
+  bus.unplug(*mouse);
+  bus.plug(mouse);  // the path is back before the listener could notice
+  EXPECT_LT(readsDuring(500ms), kFewReads);
+  EXPECT_TRUE(hears(0x0402));
+}
+
+TEST_F(ListenerTest, ReadsThatFailAtOnceAreRetriedOncePerScanPeriodThenHeardAgain) {
+  ASSERT_TRUE(eventually([&] { return backend.reads > 0; })) << "listening";
+  backend.failReads = true;
+  const int before = backend.reads;
+  ASSERT_TRUE(eventually([&] { return backend.reads > before; })) << "a read failed";
+  const int failing = readsDuring(500ms);
+  EXPECT_GE(failing, 1);
+  EXPECT_LT(failing, kFewReads);
+  backend.failReads = false;
+  EXPECT_TRUE(hears(0x0401));
 }
 
 TEST_F(ListenerTest, StopWhileWaitingInAReadEndsWithinAboutOneReadLimit) {

@@ -216,13 +216,56 @@ TEST_F(MouseSession, UnplugMidTransferEndsItWithAWriteFailure) {
   EXPECT_TRUE(std::equal(table.begin(), table.begin() + 168, memory.keyTable.begin()));
   EXPECT_EQ(table[168], kSentinel);
   EXPECT_FALSE(sim.session->device.probe());
+  EXPECT_FALSE(sim.session->online);
 
   // Plugged in again, the interface is found and opened anew.
   sim.bus.plug(sim.device);
-  sim.session->online = false;
   ASSERT_TRUE(openMatchingInterface(*sim.session));
   EXPECT_EQ(sim.session->readKeyTable(table), kResultOk);
   EXPECT_TRUE(std::equal(table.begin(), table.end(), memory.keyTable.begin()));
+}
+
+TEST_F(MouseSession, DeviceReplugSinceTheOpenTakesTheSessionOfflineAndNothingReachesIt) {
+  sim.bus.unplug(*sim.device);
+  sim.bus.plug(sim.device);  // back under the same path before anyone looked
+  platform::DebugCapture capture;
+  // The read for late replies before the write finds the connection gone.
+  EXPECT_EQ(sim.session->beginConfig(), kResultNoReply);
+  EXPECT_FALSE(sim.session->online);
+  EXPECT_EQ(capture.count("device session: the device went away under its connection; "
+                          "offline until it is opened again"),
+            1);
+
+  // Offline now: the rest of an exchange sends nothing and changes nothing.
+  const auto before = sim.device->memory();
+  std::array<uint8_t, 512> table;
+  table.fill(kSentinel);
+  EXPECT_EQ(sim.session->writeProfileTable(0, table), kResultNoReply);
+  EXPECT_EQ(sim.session->endConfig(), kResultNoReply);
+  EXPECT_TRUE(sim.device->requestLog().empty());
+  EXPECT_EQ(sim.device->configDepth(), 0);
+  EXPECT_EQ(sim.device->memory(), before);
+
+  ASSERT_TRUE(openMatchingInterface(*sim.session));
+  EXPECT_EQ(sim.session->beginConfig(), kResultOk);
+  EXPECT_EQ(sim.device->configDepth(), 1);
+}
+
+TEST_F(MouseSession, DeviceLeavingWhileAReplyIsAwaitedEndsTheTransactionAtOnce) {
+  sim.session->readTimeout = 10s;
+  sim.device->injectFault(sim::Fault::silent, 0, sim::VirtualDevice::kAlways);
+  std::atomic<int> result{99};
+  std::thread caller([&] { result = sim.session->beginConfig(); });
+  // The request is on the device and the session waits for its reply.
+  while (sim.device->requestLog().empty() || !sim.session->device.isReading())
+    std::this_thread::sleep_for(1ms);
+  const auto unpluggedAt = std::chrono::steady_clock::now();
+  sim.bus.unplug(*sim.device);
+  caller.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - unpluggedAt, 5s);
+  EXPECT_EQ(result, kResultNoReply);
+  EXPECT_FALSE(sim.session->online);
+  EXPECT_EQ(sim.device->requestLog().size(), 1u);
 }
 
 TEST_F(MouseSession, ChunkedWriteReusesTheReportFromChunkToChunk) {
