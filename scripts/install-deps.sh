@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests and the demo need.
-# Idempotent and non-interactive; run as root (or through sudo).
+# Idempotent and non-interactive; run it as root, or as a user who may use
+# sudo: it elevates itself through sudo when needed.
 set -euo pipefail
 
 packages=(
