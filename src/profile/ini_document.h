@@ -6,6 +6,9 @@
 // cut to 259 UTF-16 characters. Lines the program does not understand are kept
 // as they are. Nothing is ever deleted.
 //
+// Every write takes time independent of the file's size (amortised): a file of
+// n keys is built by n writes in linear time, wherever its sections lie.
+//
 // A plain value type; not shared between threads.
 #include <cstddef>
 #include <optional>
@@ -42,23 +45,36 @@ class IniDocument {
   bool has(std::string_view section, std::string_view key) const;
 
   // Writes one value; a missing section is appended at the end, a missing key
-  // after the last line of its section. A value is one line: it ends at the
-  // first line break.
+  // after the last line of its section that is not blank. A value is one line:
+  // it ends at the first line break.
   void set(std::string_view section, std::string_view key, std::string_view value);
   void setInt(std::string_view section, std::string_view key, int value);
 
  private:
+  // A section header and the lines up to the next header (the lines before the
+  // first header form a block without one). A new key goes at the end of
+  // `lines`, before the blank lines that end the block, so no line that is
+  // indexed ever moves.
+  struct Block {
+    std::optional<std::string> header;  // the header line as it stands in the file
+    std::string name;                   // the section name, lower case
+    bool first = false;                 // the first block of that name: the one read and written
+    std::vector<std::string> lines;     // up to the last line that is not blank
+    std::vector<std::string> trailing;  // the blank lines after it
+  };
   struct Entry {
-    size_t line;
+    size_t block;
+    size_t line;        // index in the block's `lines`
     size_t valueStart;  // offset of the raw value text within the line
   };
-  void reindex() const;
-  std::optional<Entry> find(std::string_view section, std::string_view key) const;
+  const Entry* find(std::string_view section, std::string_view key) const;
+  void addHeader(std::string line, std::string_view name);
+  void addLine(std::string line);
+  void index(size_t block);
 
-  std::vector<std::string> lines_;
-  mutable bool indexed_ = false;
-  mutable std::unordered_map<std::string, Entry> entries_;       // "section\nkey", lower case
-  mutable std::unordered_map<std::string, size_t> sectionEnds_;  // section -> last line + 1
+  std::vector<Block> blocks_;
+  std::unordered_map<std::string, Entry> entries_;    // "section\nkey", lower case
+  std::unordered_map<std::string, size_t> sections_;  // lower-case name -> its first block
 };
 
 }  // namespace varnacle::profile
