@@ -8,13 +8,16 @@ namespace varnacle::profile {
 
 namespace {
 
-bool isBlank(char c) {
-  return c == ' ' || c == '\t';
+// What the profile-string functions trim around names and values: the C
+// library's white space (space, tab, LF, VT, FF, CR) and ^Z, the old
+// end-of-file mark.
+bool isTrimmed(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1A';
 }
 
 std::string_view trim(std::string_view s) {
-  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+  while (!s.empty() && isTrimmed(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isTrimmed(s.back())) s.remove_suffix(1);
   return s;
 }
 
@@ -25,21 +28,22 @@ std::string entryKey(std::string_view section, std::string_view key) {
   return k;
 }
 
-// The section name of a header line, or nothing when the line is not one.
+// The section name of a header line, or nothing when the line is not one: a
+// header starts with "[" and ends at the last "]" of the line ("[a]b]" is
+// section "a]b"); a "[" without a "]" starts an ordinary line.
 std::optional<std::string_view> sectionOf(std::string_view line) {
   line = trim(line);
   if (line.empty() || line.front() != '[') return std::nullopt;
-  line.remove_prefix(1);
-  const size_t close = line.find(']');
-  if (close != std::string_view::npos) line = line.substr(0, close);
-  return trim(line);
+  const size_t close = line.rfind(']');
+  if (close == std::string_view::npos) return std::nullopt;
+  return trim(line.substr(1, close - 1));
 }
 
 }  // namespace
 
 int leadingInt(std::string_view text) {
   size_t i = 0;
-  while (i < text.size() && (isBlank(text[i]) || text[i] == '\r' || text[i] == '\n')) ++i;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
   long long value = 0;
@@ -56,12 +60,17 @@ int leadingInt(std::string_view text) {
 IniDocument IniDocument::fromBytes(std::string_view bytes) {
   IniDocument doc;
   const std::string text = decodeText(bytes);
+  // Lines end as the profile-string functions end them: at the next LF (a CR
+  // before it belongs to the line end), or, once no LF follows, at each CR.
+  bool lfFollows = true;
   size_t start = 0;
   while (start < text.size()) {
-    size_t end = text.find('\n', start);
+    size_t end = lfFollows ? text.find('\n', start) : std::string::npos;
+    lfFollows = end != std::string::npos;
+    if (!lfFollows) end = text.find('\r', start);
     if (end == std::string::npos) end = text.size();
     std::string_view line(text.data() + start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (lfFollows && !line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (const auto name = sectionOf(line)) {
       doc.addHeader(std::string(line), *name);
     } else {
@@ -117,7 +126,7 @@ void IniDocument::index(size_t block) {
   const size_t eq = line.find('=');
   const std::string_view key = trim(line.substr(0, eq));
   if (key.empty()) return;
-  const size_t valueStart = eq == std::string_view::npos ? line.size() : eq + 1;
+  const size_t valueStart = eq == std::string_view::npos ? kNoValue : eq + 1;
   entries_.try_emplace(entryKey(b.name, key), Entry{block, b.lines.size() - 1, valueStart});
 }
 
@@ -127,13 +136,16 @@ const IniDocument::Entry* IniDocument::find(std::string_view section, std::strin
 }
 
 bool IniDocument::has(std::string_view section, std::string_view key) const {
-  return find(section, key) != nullptr;
+  const Entry* entry = find(section, key);
+  return entry && entry->valueStart != kNoValue;
 }
 
 std::string IniDocument::get(std::string_view section, std::string_view key,
                              std::string_view defaultValue) const {
   const Entry* entry = find(section, key);
-  if (!entry) return std::string(utf16Prefix(defaultValue, kIniValueLimit));
+  if (!entry || entry->valueStart == kNoValue) {
+    return std::string(utf16Prefix(defaultValue, kIniValueLimit));
+  }
   const std::string& line = blocks_[entry->block].lines[entry->line];
   std::string_view value = trim(std::string_view(line).substr(entry->valueStart));
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&

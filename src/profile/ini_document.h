@@ -1,10 +1,12 @@
 #pragma once
 // The text of one INI settings file, with the semantics of the system's
-// profile-string functions: "[SECTION]" headers, "key=value" lines, section and
-// key names compared without regard to case (the first match wins), values
-// trimmed of surrounding blanks and of one pair of enclosing quotes, every read
-// cut to 259 UTF-16 characters. Lines the program does not understand are kept
-// as they are. Nothing is ever deleted.
+// profile-string functions: lines end at LF, CRLF or CR; "[SECTION]" headers
+// (up to the last "]" of the line), "key=value" lines, section and key names
+// compared without regard to case (the first match wins), names and values
+// trimmed of surrounding white space (space, tab, CR, LF, VT, FF, ^Z), values
+// also of one pair of enclosing quotes, every read cut to 259 UTF-16
+// characters. A key line without "=" reads as missing. Lines the program does
+// not understand are kept as they are. Nothing is ever deleted.
 //
 // Every write takes time independent of the file's size (amortised): a file of
 // n keys is built by n writes in linear time, wherever its sections lie.
@@ -31,17 +33,19 @@ class IniDocument {
  public:
   IniDocument() = default;
 
-  // Any bytes: UTF-16 (with or without a mark) or UTF-8 (with or without a mark).
+  // Any bytes, decoded as text_encoding.h's decodeText reads them: UTF-16 or
+  // UTF-8 with or without a mark, or the ANSI code page.
   static IniDocument fromBytes(std::string_view bytes);
 
   // UTF-16LE with a byte-order mark and CRLF line ends.
   std::string toBytes() const;
 
   // The value, cut to kIniValueLimit characters, or `defaultValue` (cut the
-  // same way) when the section or key is missing.
+  // same way) when the section or key is missing or the key has no "=".
   std::string get(std::string_view section, std::string_view key,
                   std::string_view defaultValue = "0") const;
   int getInt(std::string_view section, std::string_view key) const;
+  // True when get() reads a stored value rather than the default.
   bool has(std::string_view section, std::string_view key) const;
 
   // Writes one value; a missing section is appended at the end, a missing key
@@ -62,10 +66,11 @@ class IniDocument {
     std::vector<std::string> lines;     // up to the last line that is not blank
     std::vector<std::string> trailing;  // the blank lines after it
   };
+  static constexpr size_t kNoValue = std::string::npos;
   struct Entry {
     size_t block;
     size_t line;        // index in the block's `lines`
-    size_t valueStart;  // offset of the raw value text within the line
+    size_t valueStart;  // offset of the raw value text within the line, or kNoValue
   };
   const Entry* find(std::string_view section, std::string_view key) const;
   void addHeader(std::string line, std::string_view name);
