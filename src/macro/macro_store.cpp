@@ -97,7 +97,7 @@ std::vector<std::string> MacroStore::cursorNames() const {
 }
 
 MacroNameResult MacroStore::appendMacro(std::string_view name) const {
-  if (!profile::isSafeFileName(name)) return MacroNameResult::unsafeName;
+  if (!profile::isStorableName(name)) return MacroNameResult::unsafeName;
   MacroNameResult result = MacroNameResult::ok;
   const bool written = profile::updateIniFile(listFile(), [&](profile::IniDocument& doc) {
     const std::vector<std::string> names = namesOf(doc);
@@ -138,7 +138,7 @@ bool MacroStore::saveActions(std::span<const std::string> names, std::string_vie
 
 MacroNameResult MacroStore::renameMacro(int position, std::string_view newName,
                                         std::span<const std::string> lines) const {
-  if (!profile::isSafeFileName(newName)) return MacroNameResult::unsafeName;
+  if (!profile::isStorableName(newName)) return MacroNameResult::unsafeName;
   const std::vector<std::string> names = listedNames();
   if (position < 0 || position >= static_cast<int>(names.size())) {
     return MacroNameResult::badPosition;

@@ -29,7 +29,8 @@ inline constexpr int kCursorSequenceCount = 4;
 
 enum class MacroNameResult {
   ok,
-  unsafeName,  // would not be a safe file name
+  unsafeName,  // not a safe file name, or would not read back unchanged from the list
+               // (profile/file_names.h: isStorableName); shown as a used name
   nameUsed,    // another macro has it (compared without regard to case)
   listFull,    // kMaxMacros already
   badPosition,

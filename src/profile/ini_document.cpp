@@ -21,6 +21,16 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
+// The text a read gives for the raw value text of a line (before the cut).
+std::string_view readValue(std::string_view raw) {
+  std::string_view value = trim(raw);
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
 std::string entryKey(std::string_view section, std::string_view key) {
   std::string k = asciiLower(section);
   k += '\n';
@@ -55,6 +65,11 @@ int leadingInt(std::string_view text) {
   if (value > INT_MAX) return INT_MAX;
   if (value < INT_MIN) return INT_MIN;
   return static_cast<int>(value);
+}
+
+bool readsBackUnchanged(std::string_view value) {
+  return value.find_first_of("\r\n") == std::string_view::npos && isValidUtf8(value) &&
+         readValue(value) == value && utf16Length(value) <= kIniValueLimit;
 }
 
 IniDocument IniDocument::fromBytes(std::string_view bytes) {
@@ -147,11 +162,7 @@ std::string IniDocument::get(std::string_view section, std::string_view key,
     return std::string(utf16Prefix(defaultValue, kIniValueLimit));
   }
   const std::string& line = blocks_[entry->block].lines[entry->line];
-  std::string_view value = trim(std::string_view(line).substr(entry->valueStart));
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-      value.back() == value.front()) {
-    value = value.substr(1, value.size() - 2);
-  }
+  const std::string_view value = readValue(std::string_view(line).substr(entry->valueStart));
   return std::string(utf16Prefix(value, kIniValueLimit));
 }
 

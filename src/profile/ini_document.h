@@ -29,6 +29,12 @@ inline constexpr size_t kIniValueLimit = 259;
 // the int range are clamped.
 int leadingInt(std::string_view text);
 
+// True when a value written as `value` reads back as exactly `value`: valid
+// UTF-8 without a line break, without white space at either end that the read
+// trims, not wrapped in one pair of quotes that the read strips, and not longer
+// than a read keeps.
+bool readsBackUnchanged(std::string_view value);
+
 class IniDocument {
  public:
   IniDocument() = default;

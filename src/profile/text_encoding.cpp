@@ -77,13 +77,6 @@ char32_t nextUtf8(std::string_view s, size_t& i) {
   return c == kMalformed ? kReplacement : c;
 }
 
-bool isValidUtf8(std::string_view bytes) {
-  for (size_t i = 0; i < bytes.size();) {
-    if (decodeUtf8At(bytes, i) == kMalformed) return false;
-  }
-  return true;
-}
-
 std::string decodeUtf16(std::string_view bytes, bool bigEndian) {
   std::string out;
   out.reserve(bytes.size() / 2);
@@ -117,6 +110,13 @@ std::string sanitiseUtf8(std::string_view bytes) {
 }
 
 }  // namespace
+
+bool isValidUtf8(std::string_view bytes) {
+  for (size_t i = 0; i < bytes.size();) {
+    if (decodeUtf8At(bytes, i) == kMalformed) return false;
+  }
+  return true;
+}
 
 std::string decodeText(std::string_view bytes) {
   if (bytes.starts_with("\xFF\xFE")) return decodeUtf16(bytes.substr(2), false);

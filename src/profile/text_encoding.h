@@ -13,6 +13,9 @@ namespace varnacle::profile {
 // Malformed sequences become U+FFFD; the result is always valid UTF-8.
 std::string decodeText(std::string_view bytes);
 
+// True when `bytes` is well-formed UTF-8 (no surrogates, nothing above U+10FFFF).
+bool isValidUtf8(std::string_view bytes);
+
 // Encodes UTF-8 text as UTF-16LE code units (no mark). Malformed input becomes U+FFFD.
 std::string encodeUtf16Le(std::string_view utf8);
 

@@ -101,6 +101,39 @@ TEST_P(MacroFiles, UnsafeNamesAreRefusedAndTouchNoFile) {
   EXPECT_EQ(readBytes(outside), "keep");
 }
 
+TEST_P(MacroFiles, NamesTheListWouldChangeAreRefusedAsUnsafe) {
+  ASSERT_EQ(store.appendMacro("kept"), MacroNameResult::ok);
+  const size_t before = filesInDocuments();
+  for (const char* name : {" a", "  lead", "'a'", "''", "' a'"}) {
+    EXPECT_EQ(store.appendMacro(name), MacroNameResult::unsafeName) << name;
+    EXPECT_EQ(store.renameMacro(0, name, {}), MacroNameResult::unsafeName) << name;
+  }
+  EXPECT_EQ(filesInDocuments(), before);
+  EXPECT_EQ(store.readList(), Lines{"kept"});
+}
+
+TEST_P(MacroFiles, AcceptedNamesKeepTheirStepsThroughTheListFile) {
+  // Each name is appended, read back from the list as after a restart, given
+  // steps, renamed to the next name and finally deleted: the list always names
+  // the file that holds the steps.
+  const Lines names = {"it's", "'a", "a'", "[a]", "a=b", ";a", "名字 1", "mid 'q' x"};
+  const Lines steps = {"5,0,138,4,1,keyboard_key_A"};
+  for (size_t i = 0; i < names.size(); ++i) {
+    SCOPED_TRACE(names[i]);
+    ASSERT_EQ(store.appendMacro(names[i]), MacroNameResult::ok);
+    ASSERT_EQ(store.readList(), Lines{names[i]});
+    ASSERT_TRUE(store.saveActions(store.readList(), store.readList()[0], steps));
+    EXPECT_EQ(store.readActions(store.readList()[0]), steps);
+    const std::string next = names[(i + 1) % names.size()] + " 2";
+    ASSERT_EQ(store.renameMacro(0, next, steps), MacroNameResult::ok);
+    ASSERT_EQ(store.readList(), Lines{next});
+    EXPECT_EQ(store.readActions(store.readList()[0]), steps);
+    ASSERT_TRUE(store.deleteMacro(0, {}));
+    EXPECT_FALSE(fileExists(next + ".mac"));
+    EXPECT_TRUE(store.readList().empty());
+  }
+}
+
 TEST_P(MacroFiles, RenameMovesTheStepsAndRefusesANameUsedElsewhere) {
   store.appendMacro("Game");
   store.appendMacro("Work");
