@@ -235,6 +235,30 @@ TEST_P(MacroFiles, ExportAndImportAreByteCopies) {
   EXPECT_EQ(readBytes(store.actionFile("src")), foreign);
 }
 
+TEST_P(MacroFiles, ExportAndImportTakeTheUsersPathExactly) {
+  store.appendMacro("src");
+  store.saveActions(store.readList(), "src", Lines{"5,0,138,4,1,keyboard_key_A"});
+  const std::string steps = readBytes(store.actionFile("src"));
+  // A file beside the chosen one whose name differs only in case stays as it is.
+  writeBytes(documents() / "macro.mac", "someone else's");
+  ASSERT_TRUE(store.exportMacro("src", documents() / "Macro.mac"));
+  EXPECT_EQ(readBytes(documents() / "macro.mac"), "someone else's");
+  EXPECT_EQ(readBytes(documents() / "Macro.mac"), steps);
+
+  // Importing a file that is not there fails, whatever lies beside it.
+  std::filesystem::remove(documents() / "Macro.mac");
+  EXPECT_FALSE(store.importMacro(documents() / "Macro.mac", "src"));
+  EXPECT_EQ(readBytes(store.actionFile("src")), steps);
+
+  // Inside the settings folder the action file is found without regard to case.
+  std::filesystem::rename(store.actionFile("src"), folder() / "SRC.mac");
+  ASSERT_TRUE(store.exportMacro("src", documents() / "out.mac"));
+  EXPECT_EQ(readBytes(documents() / "out.mac"), steps);
+  ASSERT_TRUE(store.importMacro(documents() / "macro.mac", "src"));
+  EXPECT_EQ(readBytes(folder() / "SRC.mac"), "someone else's");
+  EXPECT_FALSE(fileExists("src.mac"));
+}
+
 INSTANTIATE_TEST_SUITE_P(BothDevices, MacroFiles,
                          ::testing::Values(DeviceKind::keyboard, DeviceKind::mouse),
                          [](const auto& info) {
