@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "macro/action_file.h"
 #include "macro/macro_image.h"
 #include "macro/macro_store.h"
+#include "platform/atomic_file.h"
 #include "platform/folders.h"
 #include "profile/ini_store.h"
 #include "profile/paths.h"
@@ -112,6 +114,54 @@ void BM_BuildFullMacroImage(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_BuildFullMacroImage)->Unit(benchmark::kMillisecond);
+
+// Saving a long macro over an action file that holds one step already: the
+// 16 000 new step lines all go into the middle of the file when the step
+// section is not the last one, or when the file ends with a blank line.
+// Reported as shape 0 no file, 1 steps last, 2 ends with a blank line, 3 steps
+// not last.
+enum class ActionFileShape { missing, stepsLast, endsWithBlankLine, stepsNotLast };
+
+std::string actionFileText(ActionFileShape shape) {
+  switch (shape) {
+    case ActionFileShape::missing:
+      return {};
+    case ActionFileShape::stepsLast:
+      return "[MACROACTIONCOUNT]\r\ncount=1\r\n[MACROACTION]\r\n0=5,0,138,4,1,keyboard_key_A\r\n";
+    case ActionFileShape::endsWithBlankLine:
+      return "[MACROACTIONCOUNT]\r\ncount=1\r\n[MACROACTION]\r\n0=5,0,138,4,1,keyboard_key_A\r\n"
+             "\r\n";
+    case ActionFileShape::stepsNotLast:
+      return "[MACROACTION]\r\n0=5,0,138,4,1,keyboard_key_A\r\n[MACROACTIONCOUNT]\r\ncount=1\r\n";
+  }
+  return {};
+}
+
+void BM_SaveLongMacro(benchmark::State& state) {
+  TempDocuments docs;
+  const auto shape = static_cast<ActionFileShape>(state.range(0));
+  const auto file = profile::DeviceFolder(DeviceKind::keyboard) / "long.mac";
+  const std::vector<std::string> steps(static_cast<size_t>(state.range(1)),
+                                       "5,0,138,4,1,keyboard_key_A");
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+    if (shape != ActionFileShape::missing) {
+      platform::replaceFileAtomically(file, actionFileText(shape));
+    }
+    state.ResumeTiming();
+    if (!macro::writeActionLines(file, steps)) state.SkipWithError("not written");
+  }
+}
+BENCHMARK(BM_SaveLongMacro)
+    ->ArgNames({"shape", "steps"})
+    ->Args({static_cast<int>(ActionFileShape::missing), 16000})
+    ->Args({static_cast<int>(ActionFileShape::stepsLast), 16000})
+    ->Args({static_cast<int>(ActionFileShape::endsWithBlankLine), 16000})
+    ->Args({static_cast<int>(ActionFileShape::stepsNotLast), 16000})
+    ->Args({static_cast<int>(ActionFileShape::stepsNotLast), macro::kMaxActionLines})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

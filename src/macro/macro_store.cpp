@@ -39,18 +39,18 @@ void putCursorSections(profile::IniDocument& doc) {
   }
 }
 
-// Copies `source` over `destination` byte for byte, atomically.
+// Copies `source` over `destination` byte for byte, atomically. Both paths are
+// taken as they are: callers look up names in the settings and program folders
+// without regard to case, never a path the user chose.
 bool copyFileBytes(const std::filesystem::path& source, const std::filesystem::path& destination) {
   std::optional<std::string> bytes;
   {
-    const std::filesystem::path from = profile::findIgnoringCase(source);
-    std::lock_guard lock(profile::fileLock(from));
-    bytes = profile::readFileBytes(from, profile::kIniFileSizeLimit);
+    std::lock_guard lock(profile::fileLock(source));
+    bytes = profile::readFileBytes(source, profile::kIniFileSizeLimit);
   }
   if (!bytes) return false;
-  const std::filesystem::path to = profile::findIgnoringCase(destination);
-  std::lock_guard lock(profile::fileLock(to));
-  return profile::writeFileBytes(to, *bytes);
+  std::lock_guard lock(profile::fileLock(destination));
+  return profile::writeFileBytes(destination, *bytes);
 }
 
 }  // namespace
@@ -84,7 +84,8 @@ void MacroStore::ensureCursorSections() const {
     std::error_code ec;
     if (std::filesystem::exists(target, ec)) continue;
     // A missing default file leaves the sequence without lines; nothing to report.
-    copyFileBytes(profile::fileIn(profile::ProgramFolder(), file), target);
+    copyFileBytes(profile::findIgnoringCase(profile::fileIn(profile::ProgramFolder(), file)),
+                  target);
   }
 }
 
@@ -97,7 +98,7 @@ std::vector<std::string> MacroStore::cursorNames() const {
 }
 
 MacroNameResult MacroStore::appendMacro(std::string_view name) const {
-  if (!profile::isSafeFileName(name)) return MacroNameResult::unsafeName;
+  if (!profile::isStorableName(name)) return MacroNameResult::unsafeName;
   MacroNameResult result = MacroNameResult::ok;
   const bool written = profile::updateIniFile(listFile(), [&](profile::IniDocument& doc) {
     const std::vector<std::string> names = namesOf(doc);
@@ -138,7 +139,7 @@ bool MacroStore::saveActions(std::span<const std::string> names, std::string_vie
 
 MacroNameResult MacroStore::renameMacro(int position, std::string_view newName,
                                         std::span<const std::string> lines) const {
-  if (!profile::isSafeFileName(newName)) return MacroNameResult::unsafeName;
+  if (!profile::isStorableName(newName)) return MacroNameResult::unsafeName;
   const std::vector<std::string> names = listedNames();
   if (position < 0 || position >= static_cast<int>(names.size())) {
     return MacroNameResult::badPosition;
@@ -184,12 +185,12 @@ bool MacroStore::deleteMacro(int position, const MacroReferenceTables& tables) c
 bool MacroStore::exportMacro(std::string_view name,
                              const std::filesystem::path& destination) const {
   if (!profile::isSafeFileName(name)) return false;
-  return copyFileBytes(actionFile(name), destination);
+  return copyFileBytes(profile::findIgnoringCase(actionFile(name)), destination);
 }
 
 bool MacroStore::importMacro(const std::filesystem::path& source, std::string_view name) const {
   if (!profile::isSafeFileName(name)) return false;
-  return copyFileBytes(source, actionFile(name));
+  return copyFileBytes(source, profile::findIgnoringCase(actionFile(name)));
 }
 
 }  // namespace varnacle::macro

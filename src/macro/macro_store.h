@@ -29,7 +29,8 @@ inline constexpr int kCursorSequenceCount = 4;
 
 enum class MacroNameResult {
   ok,
-  unsafeName,  // would not be a safe file name
+  unsafeName,  // not a safe file name, or would not read back unchanged from the list
+               // (profile/file_names.h: isStorableName); shown as a used name
   nameUsed,    // another macro has it (compared without regard to case)
   listFull,    // kMaxMacros already
   badPosition,
@@ -78,7 +79,10 @@ class MacroStore {
   // action file and rewrites the list (later macros move down by one).
   bool deleteMacro(int position, const MacroReferenceTables& tables) const;
 
-  // Byte copies of one action file to and from a file the user chose.
+  // Byte copies of one action file to and from a file the user chose. The
+  // user's path is taken exactly as chosen (another file whose name differs
+  // only in case is neither read nor overwritten); the action file is found
+  // without regard to case, as every file of the settings folder is.
   bool exportMacro(std::string_view name, const std::filesystem::path& destination) const;
   bool importMacro(const std::filesystem::path& source, std::string_view name) const;
 

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "profile/ini_document.h"
 #include "profile/text_encoding.h"
 
 namespace varnacle::profile {
@@ -33,6 +34,10 @@ bool isSafeFileName(std::string_view name) {
   }
   if (name.back() == '.' || name.back() == ' ') return false;
   return !isReservedDeviceName(name);
+}
+
+bool isStorableName(std::string_view name) {
+  return isSafeFileName(name) && readsBackUnchanged(name);
 }
 
 }  // namespace varnacle::profile

@@ -2,11 +2,15 @@
 
 #include <cstdint>
 
+#include "profile/ansi_text.h"
+
 namespace varnacle::profile {
 
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
+// What decodeUtf8At returns for a malformed sequence: not a character.
+constexpr char32_t kMalformed = 0x110000;
 
 void appendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
@@ -26,9 +30,9 @@ void appendUtf8(std::string& out, char32_t c) {
   }
 }
 
-// Decodes one character at `i`, advancing it; malformed input yields U+FFFD and
-// consumes one byte.
-char32_t nextUtf8(std::string_view s, size_t& i) {
+// Decodes one character at `i`, advancing it; a malformed sequence yields
+// kMalformed and consumes one byte.
+char32_t decodeUtf8At(std::string_view s, size_t& i) {
   const auto b0 = static_cast<uint8_t>(s[i]);
   if (b0 < 0x80) {
     ++i;
@@ -45,26 +49,32 @@ char32_t nextUtf8(std::string_view s, size_t& i) {
     extra = 3, c = b0 & 0x07, minimum = 0x10000;
   } else {
     ++i;
-    return kReplacement;
+    return kMalformed;
   }
   if (i + extra >= s.size()) {
     ++i;
-    return kReplacement;
+    return kMalformed;
   }
   for (int k = 1; k <= extra; ++k) {
     const auto b = static_cast<uint8_t>(s[i + k]);
     if ((b & 0xC0) != 0x80) {
       ++i;
-      return kReplacement;
+      return kMalformed;
     }
     c = (c << 6) | (b & 0x3F);
   }
   if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
     ++i;
-    return kReplacement;
+    return kMalformed;
   }
   i += extra + 1;
   return c;
+}
+
+// As decodeUtf8At, with U+FFFD for a malformed sequence.
+char32_t nextUtf8(std::string_view s, size_t& i) {
+  const char32_t c = decodeUtf8At(s, i);
+  return c == kMalformed ? kReplacement : c;
 }
 
 std::string decodeUtf16(std::string_view bytes, bool bigEndian) {
@@ -101,12 +111,20 @@ std::string sanitiseUtf8(std::string_view bytes) {
 
 }  // namespace
 
+bool isValidUtf8(std::string_view bytes) {
+  for (size_t i = 0; i < bytes.size();) {
+    if (decodeUtf8At(bytes, i) == kMalformed) return false;
+  }
+  return true;
+}
+
 std::string decodeText(std::string_view bytes) {
   if (bytes.starts_with("\xFF\xFE")) return decodeUtf16(bytes.substr(2), false);
   if (bytes.starts_with("\xFE\xFF")) return decodeUtf16(bytes.substr(2), true);
   if (bytes.starts_with("\xEF\xBB\xBF")) return sanitiseUtf8(bytes.substr(3));
   if (bytes.size() >= 2 && bytes[0] != '\0' && bytes[1] == '\0') return decodeUtf16(bytes, false);
-  return sanitiseUtf8(bytes);
+  if (isValidUtf8(bytes)) return std::string(bytes);
+  return decodeAnsi(bytes);
 }
 
 std::string encodeUtf16Le(std::string_view utf8) {

@@ -5,12 +5,16 @@
 
 namespace varnacle::profile {
 
-// Decodes file bytes to UTF-8. A UTF-16LE or UTF-16BE byte-order mark selects
-// that encoding, a UTF-8 mark or no mark UTF-8; a file without a mark whose
-// second byte is zero (and first is not) is read as UTF-16LE, as files written
-// by the system's own settings functions can be. Malformed sequences become
-// U+FFFD; the result is always valid UTF-8.
+// Decodes file bytes to UTF-8. A UTF-16LE, UTF-16BE or UTF-8 byte-order mark
+// selects that encoding. Without a mark: a file whose second byte is zero (and
+// first is not) is read as UTF-16LE, as files written by the system's own
+// settings functions can be; valid UTF-8 as UTF-8; anything else in the ANSI
+// code page (ansi_text.h), as the system's functions read a file they created.
+// Malformed sequences become U+FFFD; the result is always valid UTF-8.
 std::string decodeText(std::string_view bytes);
+
+// True when `bytes` is well-formed UTF-8 (no surrogates, nothing above U+10FFFF).
+bool isValidUtf8(std::string_view bytes);
 
 // Encodes UTF-8 text as UTF-16LE code units (no mark). Malformed input becomes U+FFFD.
 std::string encodeUtf16Le(std::string_view utf8);

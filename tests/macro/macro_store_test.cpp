@@ -101,6 +101,39 @@ TEST_P(MacroFiles, UnsafeNamesAreRefusedAndTouchNoFile) {
   EXPECT_EQ(readBytes(outside), "keep");
 }
 
+TEST_P(MacroFiles, NamesTheListWouldChangeAreRefusedAsUnsafe) {
+  ASSERT_EQ(store.appendMacro("kept"), MacroNameResult::ok);
+  const size_t before = filesInDocuments();
+  for (const char* name : {" a", "  lead", "'a'", "''", "' a'"}) {
+    EXPECT_EQ(store.appendMacro(name), MacroNameResult::unsafeName) << name;
+    EXPECT_EQ(store.renameMacro(0, name, {}), MacroNameResult::unsafeName) << name;
+  }
+  EXPECT_EQ(filesInDocuments(), before);
+  EXPECT_EQ(store.readList(), Lines{"kept"});
+}
+
+TEST_P(MacroFiles, AcceptedNamesKeepTheirStepsThroughTheListFile) {
+  // Each name is appended, read back from the list as after a restart, given
+  // steps, renamed to the next name and finally deleted: the list always names
+  // the file that holds the steps.
+  const Lines names = {"it's", "'a", "a'", "[a]", "a=b", ";a", "名字 1", "mid 'q' x"};
+  const Lines steps = {"5,0,138,4,1,keyboard_key_A"};
+  for (size_t i = 0; i < names.size(); ++i) {
+    SCOPED_TRACE(names[i]);
+    ASSERT_EQ(store.appendMacro(names[i]), MacroNameResult::ok);
+    ASSERT_EQ(store.readList(), Lines{names[i]});
+    ASSERT_TRUE(store.saveActions(store.readList(), store.readList()[0], steps));
+    EXPECT_EQ(store.readActions(store.readList()[0]), steps);
+    const std::string next = names[(i + 1) % names.size()] + " 2";
+    ASSERT_EQ(store.renameMacro(0, next, steps), MacroNameResult::ok);
+    ASSERT_EQ(store.readList(), Lines{next});
+    EXPECT_EQ(store.readActions(store.readList()[0]), steps);
+    ASSERT_TRUE(store.deleteMacro(0, {}));
+    EXPECT_FALSE(fileExists(next + ".mac"));
+    EXPECT_TRUE(store.readList().empty());
+  }
+}
+
 TEST_P(MacroFiles, RenameMovesTheStepsAndRefusesANameUsedElsewhere) {
   store.appendMacro("Game");
   store.appendMacro("Work");
@@ -200,6 +233,30 @@ TEST_P(MacroFiles, ExportAndImportAreByteCopies) {
   EXPECT_EQ(store.readActions("src"), Lines{"1,0,129,1,1,mouse_key_left"});
   EXPECT_FALSE(store.importMacro(documents() / "missing.mac", "src"));
   EXPECT_EQ(readBytes(store.actionFile("src")), foreign);
+}
+
+TEST_P(MacroFiles, ExportAndImportTakeTheUsersPathExactly) {
+  store.appendMacro("src");
+  store.saveActions(store.readList(), "src", Lines{"5,0,138,4,1,keyboard_key_A"});
+  const std::string steps = readBytes(store.actionFile("src"));
+  // A file beside the chosen one whose name differs only in case stays as it is.
+  writeBytes(documents() / "macro.mac", "someone else's");
+  ASSERT_TRUE(store.exportMacro("src", documents() / "Macro.mac"));
+  EXPECT_EQ(readBytes(documents() / "macro.mac"), "someone else's");
+  EXPECT_EQ(readBytes(documents() / "Macro.mac"), steps);
+
+  // Importing a file that is not there fails, whatever lies beside it.
+  std::filesystem::remove(documents() / "Macro.mac");
+  EXPECT_FALSE(store.importMacro(documents() / "Macro.mac", "src"));
+  EXPECT_EQ(readBytes(store.actionFile("src")), steps);
+
+  // Inside the settings folder the action file is found without regard to case.
+  std::filesystem::rename(store.actionFile("src"), folder() / "SRC.mac");
+  ASSERT_TRUE(store.exportMacro("src", documents() / "out.mac"));
+  EXPECT_EQ(readBytes(documents() / "out.mac"), steps);
+  ASSERT_TRUE(store.importMacro(documents() / "macro.mac", "src"));
+  EXPECT_EQ(readBytes(folder() / "SRC.mac"), "someone else's");
+  EXPECT_FALSE(fileExists("src.mac"));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothDevices, MacroFiles,
