@@ -14,12 +14,12 @@
 
 #include "app/custom_controls.h"
 #include "app/demo_devices.h"
-#include "pages/page_messages.h"
 #include "app/main_wnd.h"
 #include "device/hid_backend.h"
 #include "mouse/mouse_config.h"
 #include "mouse/ms_deng_page.h"
 #include "mouse/ms_dpi_page.h"
+#include "pages/page_messages.h"
 #include "platform/debug_output.h"
 #include "platform/single_instance.h"
 #include "platform/termination.h"

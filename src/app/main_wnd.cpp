@@ -6,14 +6,15 @@
 #include <thread>
 
 #include "app/circle_progress.h"
-#include "pages/page_messages.h"
 #include "app/msg_wnd.h"
 #include "app/skin_apply.h"
 #include "app/skin_frame.h"
 #include "device/session_connect.h"
 #include "mouse/cursor_sequences.h"
 #include "mouse/mouse_lighting_profile.h"
+#include "pages/page_messages.h"
 #include "platform/debug_output.h"
+#include "profile/ansi_text.h"
 #include "profile/ini_store.h"
 #include "profile/paths.h"
 #include "ui/application.h"
@@ -370,6 +371,9 @@ void CMainWnd::useLanguage(bool chinese) {
   if (!ui::loadLanguage(chinese ? "lan_cn.xml" : "lan_en.xml")) return;
   ui::setCurrentLanguageName(chinese ? "cn_zh" : "en");
   chinese_ = chinese;
+  // Settings files without a byte-order mark are read in the code page of
+  // the language the user runs the program in.
+  profile::setAnsiFallbackChinese(chinese);
   ui::Window::reloadText();
   applyTitleTips();
   invalidate();

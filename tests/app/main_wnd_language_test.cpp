@@ -10,6 +10,7 @@
 #include "app_test_support.h"
 #include "main_window_harness.h"
 #include "pages/page_messages.h"
+#include "profile/ansi_text.h"
 #include "ui/application.h"
 #include "ui/language.h"
 #include "ui/menu.h"
@@ -78,6 +79,17 @@ TEST_F(MainWindowLanguageTest, ASwitchWhoseFileCannotBeReadKeepsTheLanguage) {
   toggleLanguage();
   EXPECT_EQ(ui::currentLanguageName(), "cn_zh");
   EXPECT_EQ(shownItem("ms_report_fct_combo", 0), "125 赫兹");
+}
+
+TEST_F(MainWindowLanguageTest, SettingsFilesWithoutAMarkAreReadInTheCodePageOfTheLanguage) {
+  // "宏" in GBK; the same two bytes are "ºê" in Windows-1252.
+  const std::string bytes = "\xBA\xEA";
+  start();
+  EXPECT_EQ(profile::decodeAnsi(bytes), "ºê");
+  toggleLanguage();
+  EXPECT_EQ(profile::decodeAnsi(bytes), "宏");
+  toggleLanguage();
+  EXPECT_EQ(profile::decodeAnsi(bytes), "ºê");
 }
 
 }  // namespace

@@ -9,16 +9,16 @@
 #include <mutex>
 #include <thread>
 
-#include "pages/page_messages.h"
+#include "../mouse/lighting_profile_list.h"
 #include "app/skin_apply.h"
 #include "app_test_support.h"
-#include "main_window_harness.h"
 #include "device/exchanges.h"
 #include "device/hid_sim.h"
-#include "../mouse/lighting_profile_list.h"
 #include "macro/action_file.h"
 #include "macro/macro_store.h"
+#include "main_window_harness.h"
 #include "mouse/cursor_image.h"
+#include "pages/page_messages.h"
 #include "platform/debug_output.h"
 #include "platform/folders.h"
 #include "profile/ini_store.h"
