@@ -32,6 +32,19 @@ void setDocumentsFolderOverride(std::optional<std::filesystem::path> folder) {
   documentsOverride() = std::move(folder);
 }
 
+std::filesystem::path resourceFolder() {
+  return resourceFolder(programFolder());
+}
+
+std::filesystem::path resourceFolder(const std::filesystem::path& program) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(program / "skin", ec)) return program;
+  const std::filesystem::path shared =
+      (program / ".." / "share" / "varnacle-driver").lexically_normal();
+  if (std::filesystem::is_directory(shared, ec)) return shared;
+  return program;
+}
+
 bool createFolder(const std::filesystem::path& folder) {
   std::error_code ec;
   if (std::filesystem::is_directory(folder, ec)) return true;

@@ -23,6 +23,16 @@ void setDocumentsFolderOverride(std::optional<std::filesystem::path> folder);
 // The folder that holds the running program file.
 std::filesystem::path programFolder();
 
+// The folder of the program's read-only files (the skin folder and the factory
+// default files) for the running program: resourceFolder(programFolder()).
+std::filesystem::path resourceFolder();
+
+// The folder of the program's read-only files for a program in `program`: that
+// folder itself when it holds a skin folder (a build folder, a Windows
+// install); else ../share/varnacle-driver beside it when that exists (an
+// installed Linux program); else `program`.
+std::filesystem::path resourceFolder(const std::filesystem::path& program);
+
 // Creates `folder` (one level) when it does not exist. True when it exists as a
 // folder afterwards. Never throws.
 bool createFolder(const std::filesystem::path& folder);

@@ -24,7 +24,7 @@ std::filesystem::path DeviceFolder(DeviceKind kind) {
 }
 
 std::filesystem::path ProgramFolder() {
-  return platform::programFolder();
+  return platform::resourceFolder();
 }
 
 std::filesystem::path fileIn(const std::filesystem::path& folder, std::string_view name) {

@@ -4,6 +4,8 @@
 //   <Documents>/GRIMWOLF Q650/          BaseFolder: main.ini
 //   <Documents>/GRIMWOLF Q650/kb|ms|mp/ DeviceFolder: lists, profiles, macros
 //   <program folder>/                   ProgramFolder: factory default files
+//                                       (<program folder>/../share/varnacle-driver/
+//                                       for an installed Linux program)
 //
 // Any thread. Every call builds the path afresh and creates a missing folder
 // (the Documents folder itself included; failure ignored: the file operation

@@ -27,7 +27,8 @@ class Application {
   // The live application, or null.
   static Application* instance();
 
-  // The skin folder (default: "skin" in the program's folder).
+  // The skin folder (default: "skin" in platform::resourceFolder(): beside the
+  // program, or in ../share/varnacle-driver for an installed Linux program).
   void setSkinFolder(std::string folder);
   const std::string& skinFolder() const { return skinFolder_; }
   // Loads a resource index (skin-relative): <Resources><Resource name="XML_MAIN"

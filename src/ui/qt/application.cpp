@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "platform/debug_output.h"
+#include "platform/folders.h"
 #include "ui/qt/native.h"
 
 namespace varnacle::ui {
@@ -61,7 +62,7 @@ Application::Created Application::create(int& argc, char** argv) {
   current = app.get();
   markUiThread();
   endShutdown();
-  app->skinFolder_ = programFolder() + "skin/";
+  app->skinFolder_ = withSlash(platform::utf8FromPath(platform::resourceFolder() / "skin"));
   return {std::move(app), {}};
 }
 
