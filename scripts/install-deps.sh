@@ -9,8 +9,12 @@ packages=(
   cmake ninja-build g++ pkg-config
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  # window layer: Qt 6 Widgets (its offscreen platform runs the tests headless) and a font
-  qt6-base-dev libgl-dev libqt6gui6 fonts-dejavu-core
+  # window layer: Qt 6 Widgets (its offscreen platform runs the tests headless) and a font;
+  # Qt 6 SVG for the program icon the art generator writes
+  qt6-base-dev libgl-dev libqt6gui6 fonts-dejavu-core qt6-svg-dev
+  # Linux packaging: the Debian package's computed dependencies (dpkg-shlibdeps)
+  # and the validators of the desktop entry and the AppStream metainfo
+  dpkg-dev file desktop-file-utils appstream
   # running the demo on a machine without a desktop
   xvfb
 )

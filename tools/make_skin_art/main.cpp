@@ -1,24 +1,59 @@
-// Writes the skin's generated images into the skin folder given as the only
-// argument:  make_skin_art <skin folder>
+// Writes the skin's generated images into the skin folder, or the program icon
+// for the desktop into an icon theme folder:
+//   make_skin_art <skin folder>
+//   make_skin_art --icons <icon theme folder>
+// The icons land in <folder>/scalable/apps/varnacle-driver.svg and
+// <folder>/NxN/apps/varnacle-driver.png.
 #include <QDir>
 #include <QFileInfo>
 #include <QString>
+#include <array>
 #include <cstdio>
+#include <cstring>
 
 #include "skin_art.h"
 
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_skin_art <skin folder>\n");
-    return 2;
-  }
-  const QDir skin(QString::fromLocal8Bit(argv[1]));
+namespace {
+
+bool makeFolderOf(const QString& file) {
+  return QDir().mkpath(QFileInfo(file).path());
+}
+
+int cannotWrite(const QString& file) {
+  std::fprintf(stderr, "make_skin_art: could not write %s\n", file.toLocal8Bit().constData());
+  return 1;
+}
+
+int writeSkin(const QDir& skin) {
   for (const auto& art : varnacle::tools::skinArt()) {
     const QString file = skin.filePath(QString::fromStdString(art.path));
-    if (!QDir().mkpath(QFileInfo(file).path()) || !art.draw().save(file, "PNG")) {
-      std::fprintf(stderr, "make_skin_art: could not write %s\n", file.toLocal8Bit().constData());
-      return 1;
-    }
+    if (!makeFolderOf(file) || !art.draw().save(file, "PNG")) return cannotWrite(file);
   }
   return 0;
+}
+
+// The sizes desktops look up in the icon theme.
+constexpr std::array<int, 7> kIconSizes = {16, 24, 32, 48, 64, 128, 256};
+
+int writeIcons(const QDir& theme) {
+  const QString svg = theme.filePath(QStringLiteral("scalable/apps/varnacle-driver.svg"));
+  if (!makeFolderOf(svg) || !varnacle::tools::writeProgramIconSvg(svg)) return cannotWrite(svg);
+  for (int size : kIconSizes) {
+    const QString png = theme.filePath(QStringLiteral("%1x%1/apps/varnacle-driver.png").arg(size));
+    if (!makeFolderOf(png) || !varnacle::tools::programIconImage(size).save(png, "PNG"))
+      return cannotWrite(png);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 2) return writeSkin(QDir(QString::fromLocal8Bit(argv[1])));
+  if (argc == 3 && std::strcmp(argv[1], "--icons") == 0)
+    return writeIcons(QDir(QString::fromLocal8Bit(argv[2])));
+  std::fprintf(stderr,
+               "usage: make_skin_art <skin folder>\n"
+               "       make_skin_art --icons <icon theme folder>\n");
+  return 2;
 }

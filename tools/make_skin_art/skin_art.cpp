@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QSvgGenerator>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -356,11 +357,10 @@ constexpr std::array<Tab, 3> kTabs = {{
     {"mp", Device::Pad},
 }};
 
-QImage programIcon() {
-  QImage image = blank(kIconSize);
-  QPainter p(&image);
+// The program icon drawn on a square of kIconSize units.
+void paintProgramIcon(QPainter& p) {
   p.setRenderHint(QPainter::Antialiasing);
-  const QRectF area = QRectF(image.rect()).adjusted(2, 2, -2, -2);
+  const QRectF area = QRectF(QPointF(0, 0), QSizeF(kIconSize)).adjusted(2, 2, -2, -2);
   QLinearGradient fill(area.topLeft(), area.bottomRight());
   fill.setColorAt(0, QColor::fromRgba(kAccent));
   fill.setColorAt(1, QColor::fromRgba(kAccentDeep));
@@ -368,7 +368,10 @@ QImage programIcon() {
   p.setBrush(fill);
   p.drawRoundedRect(area, 14, 14);
   drawMouse(p, area.adjusted(14, 9, -14, -9), QColor(Qt::white), true, 2.2);
-  return image;
+}
+
+QImage programIcon() {
+  return programIconImage(kIconSize.width());
 }
 
 // ---- The background chooser ---------------------------------------------------------
@@ -395,6 +398,26 @@ QImage swatchFrame() {
 }
 
 }  // namespace
+
+QImage programIconImage(int size) {
+  QImage image = blank(QSize(size, size));
+  QPainter p(&image);
+  p.scale(double(size) / kIconSize.width(), double(size) / kIconSize.height());
+  paintProgramIcon(p);
+  return image;
+}
+
+bool writeProgramIconSvg(const QString& file) {
+  QSvgGenerator svg;
+  svg.setFileName(file);
+  svg.setSize(kIconSize);
+  svg.setViewBox(QRect(QPoint(0, 0), kIconSize));
+  svg.setTitle(QStringLiteral("varnacle-driver"));
+  QPainter p;
+  if (!p.begin(&svg)) return false;
+  paintProgramIcon(p);
+  return p.end();
+}
 
 std::vector<ArtFile> skinArt() {
   std::vector<ArtFile> art;

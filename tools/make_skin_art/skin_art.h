@@ -4,6 +4,7 @@
 // icon, the device tab images and the background chooser's page buttons and
 // swatch frame. One accent colour (0xFF0199CB) throughout.
 #include <QImage>
+#include <QString>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,5 +18,10 @@ struct ArtFile {
 
 // Every generated image, in a fixed order.
 std::vector<ArtFile> skinArt();
+
+// The program icon (the skin's common/icon.png) at `size` x `size` pixels, and
+// as a scalable image written to `file` (false when it cannot be written).
+QImage programIconImage(int size);
+bool writeProgramIconSvg(const QString& file);
 
 }  // namespace varnacle::tools
