@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cstdio>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -63,8 +65,32 @@ std::vector<Pair> parseRule(const std::string& line, std::string& error) {
   }
 }
 
-bool isMatchKey(const std::string& key) {
-  return key == "SUBSYSTEM" || key == "ACTION" || key == "KERNEL" || key.starts_with("ATTRS{");
+// What a udev key may do: compare (== !=), assign (= += -= :=) or either.
+enum class KeyUse { Match, Assign, Either };
+
+std::optional<KeyUse> keyUse(const std::string& key) {
+  static const std::map<std::string, KeyUse, std::less<>> kKeys = {
+      {"ACTION", KeyUse::Match},   {"DEVPATH", KeyUse::Match},   {"KERNEL", KeyUse::Match},
+      {"KERNELS", KeyUse::Match},  {"SUBSYSTEM", KeyUse::Match}, {"SUBSYSTEMS", KeyUse::Match},
+      {"DRIVER", KeyUse::Match},   {"DRIVERS", KeyUse::Match},   {"ATTRS", KeyUse::Match},
+      {"ATTR", KeyUse::Either},    {"ENV", KeyUse::Either},      {"TAG", KeyUse::Either},
+      {"SYMLINK", KeyUse::Either}, {"MODE", KeyUse::Assign},     {"GROUP", KeyUse::Assign},
+      {"OWNER", KeyUse::Assign},   {"RUN", KeyUse::Assign},      {"OPTIONS", KeyUse::Assign},
+  };
+  const std::string name = key.substr(0, key.find('{'));
+  const bool hasAttribute = name.size() != key.size();
+  const auto it = kKeys.find(name);
+  if (it == kKeys.end()) return std::nullopt;
+  // Only these keys take an {attribute}, and ATTR, ATTRS and ENV need one.
+  const bool takesAttribute = name == "ATTR" || name == "ATTRS" || name == "ENV" || name == "RUN";
+  if (hasAttribute && !takesAttribute) return std::nullopt;
+  if (!hasAttribute && name != "RUN" && takesAttribute) return std::nullopt;
+  return it->second;
+}
+
+bool allowed(KeyUse use, const std::string& op) {
+  const bool match = op == "==" || op == "!=";
+  return use == KeyUse::Either || (use == KeyUse::Match) == match;
 }
 
 std::string hex4(uint16_t id) {
@@ -83,6 +109,12 @@ TEST(UdevRule, ParserRejectsWhatUdevRejects) {
     parseRule(bad, error);
     EXPECT_FALSE(error.empty()) << bad;
   }
+  EXPECT_FALSE(keyUse("ATTRS"));
+  EXPECT_FALSE(keyUse("SUBSYSTEM{x}"));
+  EXPECT_FALSE(keyUse("IDVENDOR"));
+  EXPECT_FALSE(allowed(*keyUse("ATTRS{idVendor}"), "="));
+  EXPECT_FALSE(allowed(*keyUse("MODE"), "=="));
+  EXPECT_TRUE(allowed(*keyUse("TAG"), "+="));
 }
 
 TEST(UdevRule, OpensExactlyTheProgramsDevicesToTheSeatUser) {
@@ -105,11 +137,9 @@ TEST(UdevRule, OpensExactlyTheProgramsDevicesToTheSeatUser) {
     std::string subsystem, vendor, product;
     bool uaccess = false;
     for (const Pair& p : pairs) {
-      if (isMatchKey(p.key)) {
-        EXPECT_TRUE(p.op == "==" || p.op == "!=") << "line " << number << ": " << p.key;
-      } else {
-        EXPECT_NE(p.op, "==") << "line " << number << ": " << p.key << " is no match key";
-      }
+      const std::optional<KeyUse> use = keyUse(p.key);
+      ASSERT_TRUE(use) << "line " << number << ": unknown key " << p.key;
+      EXPECT_TRUE(allowed(*use, p.op)) << "line " << number << ": " << p.key << p.op;
       if (p.key == "SUBSYSTEM") subsystem = p.value;
       if (p.key == "ATTRS{idVendor}") vendor = p.value;
       if (p.key == "ATTRS{idProduct}") product = p.value;
