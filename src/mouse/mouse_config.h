@@ -20,6 +20,7 @@
 #include <array>
 #include <cstdint>
 #include <mutex>
+#include <utility>
 
 #include "device/device_session.h"
 #include "device/exchanges.h"
@@ -88,6 +89,17 @@ class MouseConfig {
   device::TableSlot defaultKeyTable() const;
   // Key table of on-board profile 0-4 (another index gives profile 0's).
   device::TableSlot profileKeyTable(int profile) const;
+
+  // Runs `change(defaultTable, profileTables)` under the lock, with the
+  // default key table and the five profile key tables to change in place (the
+  // button page, the apply step, the renumbering when a macro is deleted), and
+  // returns what it returns. `change` must not send commands or call back
+  // into this object.
+  template <typename Change>
+  decltype(auto) editKeyTables(Change&& change) {
+    std::lock_guard lock(mutex_);
+    return std::forward<Change>(change)(cache_.keyTable, cache_.profileTables);
+  }
 
   // The mouse preview's state: the lighting page restarts it, the preview
   // worker steps it.

@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <optional>
-#include <string>
 #include <string_view>
 
 #include "platform/debug_output.h"
-#include "profile/file_names.h"
 #include "profile/profile_file.h"
-#include "profile/profile_registry.h"
+#include "profile/selected_profile.h"
 
 namespace varnacle::mouse {
 
@@ -19,27 +17,9 @@ using Payload = std::array<uint8_t, kLightingProfilePayload>;
 static_assert(profile::profileListInfo(profile::ProfileListKind::mouseLighting).payloadSize ==
               kLightingProfilePayload);
 
-// The file of the selected profile, when the list holds one there and its
-// name is a safe file name; otherwise a debug line ending in `refused`.
 std::optional<std::filesystem::path> selectedProfileFile(std::string_view refused) {
-  const profile::ProfileRegistry registry(profile::ProfileListKind::mouseLighting);
-  // Only a profile the list holds has a file of its own: an empty list or a
-  // selection beyond it would name a file no row names.
-  const int selected = registry.select();
-  if (selected < 0 || selected >= registry.count()) {
-    platform::debugOutput("mouse lighting profile: the list holds no selected profile; " +
-                          std::string(refused));
-    return std::nullopt;
-  }
-  const std::string name = registry.name(selected);
-  // The name comes from an editable list file: never let it lead outside the
-  // settings folder.
-  if (!profile::isSafeFileName(name)) {
-    platform::debugOutput("mouse lighting profile: the selected name is not a file name; " +
-                          std::string(refused));
-    return std::nullopt;
-  }
-  return registry.profilePath(name);
+  return profile::selectedProfileFile(profile::ProfileListKind::mouseLighting,
+                                      "mouse lighting profile", refused);
 }
 
 }  // namespace

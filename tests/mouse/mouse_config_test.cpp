@@ -12,6 +12,7 @@
 #include "../profile/test_documents.h"
 #include "device/live_lighting.h"
 #include "lighting_profile_list.h"
+#include "mouse/mouse_key_profile.h"
 #include "mouse/mouse_lighting_profile.h"
 #include "platform/debug_output.h"
 #include "profile/paths.h"
@@ -310,6 +311,44 @@ TEST_F(MouseConfigTest, NothingIsSavedIntoAProfileTheListDoesNotHold) {
   EXPECT_TRUE(saveMouseLightingProfile(patternRecord(1)));
   EXPECT_TRUE(std::filesystem::exists(registry.profilePath("Night")));
   EXPECT_EQ(ledFiles(), 1);
+}
+
+TEST_F(MouseConfigTest, KeyTablesChangedInPlaceAreWhatTheAccessorsGive) {
+  const uint8_t seen = config.editKeyTables([](device::TableSlot& defaults, auto& profiles) {
+    profiles[3][4] = 0x70;
+    defaults[0] = 0x11;
+    return profiles[1][0];
+  });
+  EXPECT_EQ(seen, config.profileKeyTable(1)[0]);
+  EXPECT_EQ(config.profileKeyTable(3)[4], 0x70);
+  EXPECT_EQ(config.defaultKeyTable()[0], 0x11);
+  EXPECT_NE(config.profileKeyTable(2)[4], 0x70);
+}
+
+TEST_F(MouseConfigTest, TheSelectedKeyProfileIsTheFileWritten) {
+  const profile::ProfileRegistry registry(profile::ProfileListKind::mouseKeys);
+  device::TableSlot table{};
+  for (std::size_t i = 0; i < table.size(); ++i) table[i] = static_cast<uint8_t>(i * 7);
+
+  // No key profile list yet: nothing to write into.
+  EXPECT_FALSE(saveMouseKeyProfile(table));
+
+  ASSERT_TRUE(registry.setCount(2));
+  ASSERT_TRUE(registry.setName(0, "Desk"));
+  ASSERT_TRUE(registry.setName(1, "../escape"));
+  ASSERT_TRUE(registry.setSelect(1));
+  EXPECT_FALSE(saveMouseKeyProfile(table));
+  EXPECT_FALSE(std::filesystem::exists(registry.profilePath("../escape")));
+
+  ASSERT_TRUE(registry.setSelect(0));
+  ASSERT_TRUE(saveMouseKeyProfile(table));
+  device::TableSlot saved{};
+  ASSERT_EQ(profile::ReadProfileFile(registry.profilePath("Desk"), saved),
+            profile::kProfileFileRead);
+  EXPECT_EQ(saved, table);
+  // The lighting list's selection is another entry of the same list file.
+  EXPECT_FALSE(std::filesystem::exists(
+      profile::ProfileRegistry(profile::ProfileListKind::mouseLighting).profilePath("Desk")));
 }
 
 TEST_F(MouseConfigTest, TheSelectedLightingProfileLoadsIntoTheWorkingRecordUnmarked) {
