@@ -35,6 +35,14 @@ enum class IoResult {
   failed,   // any other failure to start or finish the transfer
 };
 
+// Why an open gave no connection.
+enum class OpenError {
+  none,          // it gave one
+  absent,        // no such collection: never there, gone, or no HID collection
+  accessDenied,  // the collection is there, but the user may not open it with these rights
+  failed,        // any other failure
+};
+
 // One open top-level collection.
 // Thread: one thread reads and one thread writes at a time; abort() and the
 // const accessors may be called from any thread. A negative time limit counts
@@ -68,9 +76,10 @@ class HidBackend {
   // Appends one path per top-level collection of every present HID interface.
   // False when the list cannot be read at all.
   virtual bool enumerate(std::vector<std::string>& paths) = 0;
-  // Null when the path cannot be opened with these options or is no HID collection.
-  virtual std::unique_ptr<HidConnection> open(const std::string& path,
-                                              const OpenOptions& options) = 0;
+  // Null when the path cannot be opened with these options or is no HID
+  // collection; `error` tells why (none when a connection is returned).
+  virtual std::unique_ptr<HidConnection> open(const std::string& path, const OpenOptions& options,
+                                              OpenError& error) = 0;
   // The presence probe: can the path be opened with no access rights?
   virtual bool probe(const std::string& path) = 0;
 };

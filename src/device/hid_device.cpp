@@ -159,8 +159,13 @@ void HidDevice::releaseCapabilities() {
 
 bool HidDevice::open() {
   close();
-  auto connection = backend_.open(devicePath, options);
-  if (!connection) return false;
+  auto connection = backend_.open(devicePath, options, openError_);
+  if (!connection) {
+    if (openError_ == OpenError::none) openError_ = OpenError::failed;
+    return false;
+  }
+  // From here a failure means a collection the program cannot use.
+  openError_ = OpenError::absent;
   auto parsed = parseReportDescriptor(connection->reportDescriptor());
   const int number = connection->collectionNumber();
   if (!parsed.descriptor || number < 1 ||
@@ -189,6 +194,7 @@ bool HidDevice::open() {
   link->canWrite = options.write;
   std::lock_guard lock(linkMutex_);
   link_ = std::move(link);
+  openError_ = OpenError::none;
   return true;
 }
 

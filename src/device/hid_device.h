@@ -104,8 +104,12 @@ class HidDevice {
   std::string devicePath;
 
   // Aborts a waiting read or write, closes, then opens devicePath and reads
-  // its identity and capabilities. False, with nothing open, on any failure.
+  // its identity and capabilities. False, with nothing open, on any failure;
+  // openError() then tells why.
   bool open();
+  // Why the last open() failed: none after a successful one, absent also when
+  // the collection is there but cannot be used.
+  OpenError openError() const { return openError_; }
   // Aborts a waiting read or write, releases the capability data and closes.
   void close();
   bool isOpen() const;
@@ -181,6 +185,7 @@ class HidDevice {
   std::vector<std::size_t> inputCapIndex_;
   int interfaceNumber_ = 0;
   int collectionNumber_ = 0;
+  OpenError openError_ = OpenError::none;
 };
 
 }  // namespace varnacle::device

@@ -71,6 +71,22 @@ unsigned long nodeNumber(std::string_view name) {
   return std::stoul(std::string(name.substr(kNodePrefix.size())));
 }
 
+// What an errno of a node's open() means to the program. A node removed
+// between the sysfs read and the open is absent.
+OpenError openErrorOf(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+      return OpenError::accessDenied;
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+      return OpenError::absent;
+    default:
+      return OpenError::failed;
+  }
+}
+
 class LinuxConnection : public HidConnection {
  public:
   LinuxConnection(int fd, int abortFd, bool canRead, bool canWrite, NodeInfo info, int collection,
@@ -164,10 +180,11 @@ class LinuxConnection : public HidConnection {
 
 class LinuxBackend : public HidBackend {
  public:
-  LinuxBackend(std::string sysfsRoot, std::string devRoot, NodeWrite nodeWrite)
+  LinuxBackend(std::string sysfsRoot, std::string devRoot, NodeWrite nodeWrite, NodeOpen nodeOpen)
       : classDir_(fs::path(sysfsRoot) / "class" / "hidraw"),
         devRoot_(std::move(devRoot)),
-        nodeWrite_(std::move(nodeWrite)) {}
+        nodeWrite_(std::move(nodeWrite)),
+        nodeOpen_(std::move(nodeOpen)) {}
 
   bool enumerate(std::vector<std::string>& paths) override {
     std::error_code ec;
@@ -197,8 +214,9 @@ class LinuxBackend : public HidBackend {
     return true;
   }
 
-  std::unique_ptr<HidConnection> open(const std::string& path,
-                                      const OpenOptions& options) override {
+  std::unique_ptr<HidConnection> open(const std::string& path, const OpenOptions& options,
+                                      OpenError& error) override {
+    error = OpenError::absent;
     const auto name = nodeNameOf(path);
     if (!name) return nullptr;
     auto info = readNode(*name);
@@ -214,14 +232,19 @@ class LinuxBackend : public HidBackend {
       const int access = options.read && options.write ? O_RDWR
                          : options.read                ? O_RDONLY
                                                        : O_WRONLY;
-      fd = ::open(nodePath(*name).c_str(), access | O_NONBLOCK | O_CLOEXEC);
-      if (fd < 0) return nullptr;
+      fd = nodeOpen_(nodePath(*name).c_str(), access | O_NONBLOCK | O_CLOEXEC);
+      if (fd < 0) {
+        error = openErrorOf(errno);
+        return nullptr;
+      }
     }
     const int abortFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (abortFd < 0) {
       if (fd >= 0) ::close(fd);
+      error = OpenError::failed;
       return nullptr;
     }
+    error = OpenError::none;
     return std::make_unique<LinuxConnection>(fd, abortFd, options.read, options.write,
                                              std::move(*info), collection, top.reportIds,
                                              parsed.descriptor->numberedReports, nodeWrite_);
@@ -297,16 +320,18 @@ class LinuxBackend : public HidBackend {
   fs::path classDir_;
   std::string devRoot_;
   NodeWrite nodeWrite_;
+  NodeOpen nodeOpen_;
 };
 
 }  // namespace
 
 std::unique_ptr<HidBackend> makeLinuxBackend(std::string sysfsRoot, std::string devRoot,
-                                             NodeWrite nodeWrite) {
+                                             NodeWrite nodeWrite, NodeOpen nodeOpen) {
   if (!nodeWrite)
     nodeWrite = [](int fd, const void* data, std::size_t size) { return ::write(fd, data, size); };
+  if (!nodeOpen) nodeOpen = [](const char* path, int flags) { return ::open(path, flags); };
   return std::make_unique<LinuxBackend>(std::move(sysfsRoot), std::move(devRoot),
-                                        std::move(nodeWrite));
+                                        std::move(nodeWrite), std::move(nodeOpen));
 }
 
 std::unique_ptr<HidBackend> makePlatformBackend() {

@@ -19,12 +19,19 @@
 // caller waits for it with the time limit and the same eventfd. ENODEV, EOF
 // and POLLHUP mean the device is gone.
 //
+// A node that exists but may not be opened (EACCES, EPERM: no udev rule gave
+// the user access) fails the open as accessDenied, not as absent, so the
+// program can say what is wrong instead of waiting for a device that is there.
+//
 // The presence probe cannot open without access rights here; it checks that
 // the node still exists and that sysfs still shows the same vendor and product
 // behind it (a node number reused by another device counts as gone).
 //
-// Any thread; the roots are parameters so tests can lay out a fake tree, and
-// the node's write call (::write when empty) so they can make it block.
+// Any thread; the roots are parameters so tests can lay out a fake tree, the
+// node's write call (::write when empty) so they can make it block, and the
+// node's open call (::open when empty) so they can refuse it, which changing
+// the node's mode cannot do for a test run by root.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,8 +40,11 @@
 
 namespace varnacle::device {
 
+// The system call that opens a node: a descriptor, or -1 with errno set.
+using NodeOpen = std::function<int(const char* path, int flags)>;
+
 std::unique_ptr<HidBackend> makeLinuxBackend(std::string sysfsRoot = "/sys",
                                              std::string devRoot = "/dev",
-                                             NodeWrite nodeWrite = {});
+                                             NodeWrite nodeWrite = {}, NodeOpen nodeOpen = {});
 
 }  // namespace varnacle::device

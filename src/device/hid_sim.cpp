@@ -101,7 +101,10 @@ class SimBackend : public HidBackend {
     return true;
   }
 
-  std::unique_ptr<HidConnection> open(const std::string& path, const OpenOptions&) override {
+  std::unique_ptr<HidConnection> open(const std::string& path, const OpenOptions&,
+                                      OpenError& error) override {
+    // A virtual device is open to everyone: what cannot be opened is not there.
+    error = OpenError::absent;
     const auto parts = splitCollectionPath(path);
     if (!parts) return nullptr;
     auto device = deviceAt(parts->node);
@@ -114,6 +117,7 @@ class SimBackend : public HidBackend {
     auto ids = parsed.descriptor->collections[std::size_t(parts->collection) - 1].reportIds;
     auto endpoint = bus_.connect(device, ids);
     if (!endpoint) return nullptr;
+    error = OpenError::none;
     return std::make_unique<SimConnection>(bus_, std::move(device), std::move(endpoint),
                                            std::move(descriptor), parts->collection,
                                            std::move(ids));

@@ -31,18 +31,34 @@ bool PresenceWatcher::pass() {
     // perhaps after an unplug and replug too quick for any probe: the device
     // departs, and the search below opens it again if it is back.
     if (announced_) depart();
-    bool listFailed = false;
-    if (openMatchingInterface(session_, &listFailed)) {
-      announced_ = true;
-      call(hooks_.arrived);
+    switch (searchMatchingInterface(session_)) {
+      case InterfaceSearch::opened:
+        announced_ = true;
+        deniedTold_ = false;
+        call(hooks_.arrived);
+        break;
+      case InterfaceSearch::accessDenied:
+        if (!deniedTold_) {
+          deniedTold_ = true;
+          call(hooks_.accessDenied);
+        }
+        break;
+      case InterfaceSearch::absent:
+        deniedTold_ = false;
+        break;
+      case InterfaceSearch::listFailed:
+        endFirstPass();
+        return false;
     }
-    if (listFailed) return false;
   }
-  if (!firstPassDone_) {
-    firstPassDone_ = true;
-    if (session_.online) call(hooks_.firstPassOnline);
-  }
+  endFirstPass();
   return true;
+}
+
+void PresenceWatcher::endFirstPass() {
+  if (firstPassDone_) return;
+  firstPassDone_ = true;
+  if (hooks_.firstPass) hooks_.firstPass(session_.online);
 }
 
 void PresenceWatcher::depart() {

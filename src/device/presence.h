@@ -7,10 +7,15 @@
 //                           └─ gone ────> offline, sync flag cleared, departed()
 //   offline: went offline by itself since arrived() (a read or write found
 //            the connection gone) ─> sync flag cleared, departed(); then
-//            enumerate ── failed ─> the thread ends (no stop line)
-//                       └─ match ──> online, arrived()
-//   first pass only, when online: firstPassOnline()
+//            search ── list failed ──> the thread ends (no stop line)
+//                    ├─ opened ──────> online, arrived()
+//                    ├─ access denied > accessDenied(), unless already told
+//                    └─ absent
+//   first pass only: firstPass(online), also when the list failed
 //   then wait 100 ms while online, 1000 ms while offline (cut short by stop)
+//
+// "Access denied" is told once per stay of the device: again only after the
+// device was opened or was absent in between.
 //
 // Thread: run() on the slot's worker thread. The hooks run on that thread
 // with the session lock held; UI work must be posted, never waited for, since
@@ -32,8 +37,10 @@ struct PresenceHooks {
   std::function<void()> departed;
   // A probe found the device still there.
   std::function<void()> present;
-  // After the first pass, if the session came online in it.
-  std::function<void()> firstPassOnline;
+  // The device is there, but the user may not open it.
+  std::function<void()> accessDenied;
+  // After the first pass, with whether the session came online in it.
+  std::function<void(bool online)> firstPass;
 };
 
 class PresenceWatcher {
@@ -52,11 +59,14 @@ class PresenceWatcher {
  private:
   // Offline, sync flag cleared, departed().
   void depart();
+  // firstPass() after the first pass, nothing after later ones.
+  void endFirstPass();
 
   DeviceSession& session_;
   PresenceHooks hooks_;
   bool firstPassDone_ = false;
   bool announced_ = false;  // arrived() ran, departed() has not since
+  bool deniedTold_ = false;  // accessDenied() ran, the device was not opened or absent since
 };
 
 }  // namespace varnacle::device

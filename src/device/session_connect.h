@@ -29,12 +29,24 @@ inline constexpr std::array<SessionIdentity, 3> kSessionIdentities = {{
 
 void assignIdentity(DeviceSession& session, DeviceKind kind);
 
+// What a search for the session's interface found.
+enum class InterfaceSearch {
+  opened,        // the session is online
+  absent,        // no collection of the machine is the session's device
+  accessDenied,  // the session's collection is there, but the user may not open it
+  listFailed,    // the collections could not be listed at all
+};
+
 // Enumerates the HID collections; for each path whose "vid_" matches, opens it
 // read + write + overlapped + shared and keeps it when the attributes' ids and
 // the capabilities' usage page and usage equal the session's identity: the
-// session is then online and the result true. Interfaces that do not match
-// are closed again. The path list is freed before returning. `listFailed`,
-// when given, tells a failed enumeration apart from "not present".
-bool openMatchingInterface(DeviceSession& session, bool* listFailed = nullptr);
+// session is then online. Interfaces that do not match are closed again. A
+// path the user may not open counts as access denied only when an open
+// without access rights shows it is the session's collection, so a denied
+// node of another device never looks like ours; a collection that opens wins
+// over a denied one. The path list is freed before returning.
+InterfaceSearch searchMatchingInterface(DeviceSession& session);
+// The search, true when it opened the interface.
+bool openMatchingInterface(DeviceSession& session);
 
 }  // namespace varnacle::device

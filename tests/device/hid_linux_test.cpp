@@ -15,7 +15,11 @@
 #include <mutex>
 #include <thread>
 
+#include "device/device_session.h"
 #include "device/hid_device.h"
+#include "device/presence.h"
+#include "device/session_connect.h"
+#include "fake_hidraw.h"
 #include "hid_expectations.h"
 #include "platform/debug_output.h"
 
@@ -26,76 +30,10 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<uint8_t>;
-
-// Vendor collection (id 4, 63 bytes each way) and consumer collection (id 3).
-const Bytes kTwoCollections = {
-    0x06, 0x1C, 0xFF, 0x09, 0x92, 0xA1, 0x01, 0x85, 0x04, 0x15, 0x00, 0x26, 0xFF,
-    0x00, 0x75, 0x08, 0x95, 0x3F, 0x09, 0x01, 0x81, 0x02, 0x09, 0x01, 0x91, 0x02,
-    0xC0, 0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x03, 0x15, 0x00, 0x26, 0xFF,
-    0x0F, 0x19, 0x00, 0x2A, 0xFF, 0x0F, 0x75, 0x10, 0x95, 0x01, 0x81, 0x00, 0xC0,
-};
-
-// One unnumbered vendor collection with 2-byte input and output reports.
-const Bytes kUnnumbered = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x75, 0x08, 0x95,
-                           0x02, 0x09, 0x01, 0x81, 0x02, 0x09, 0x01, 0x91, 0x02, 0xC0};
-
-// A fake sysfs tree and device folder in a temporary directory; FIFOs stand in
-// for the hidraw nodes.
-class FakeMachine {
- public:
-  FakeMachine() {
-    root_ = fs::temp_directory_path() /
-            ("varnacle-hidraw-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "sys" / "class" / "hidraw");
-    fs::create_directories(root_ / "dev");
-  }
-  ~FakeMachine() { fs::remove_all(root_); }
-
-  std::string sys() const { return (root_ / "sys").string(); }
-  std::string dev() const { return (root_ / "dev").string(); }
-  std::string node(int n) const { return dev() + "/hidraw" + std::to_string(n); }
-
-  // Adds hidrawN for a HID device under USB interface `interfaceNumber` (no
-  // USB interface when negative).
-  void add(int n, uint16_t vid, uint16_t pid, const Bytes& descriptor, int interfaceNumber = 1) {
-    const std::string id = std::to_string(n);
-    fs::path parent = root_ / "sys" / "devices" / ("usb" + id) / "1-1";
-    if (interfaceNumber >= 0) {
-      writeText(parent / "bcdDevice", "0105\n");
-      parent /= "1-1:1." + std::to_string(interfaceNumber);
-      char number[16];
-      std::snprintf(number, sizeof number, "%02x\n", interfaceNumber);
-      writeText(parent / "bInterfaceNumber", number);
-    }
-    char hidName[64];
-    std::snprintf(hidName, sizeof hidName, "0003:%04X:%04X.%04d", vid, pid, n);
-    const fs::path hid = parent / hidName;
-    char uevent[128];
-    std::snprintf(uevent, sizeof uevent, "DRIVER=hid-generic\nHID_ID=0003:%08X:%08X\nHID_NAME=x\n",
-                  vid, pid);
-    writeText(hid / "uevent", uevent);
-    writeText(hid / "report_descriptor", std::string(descriptor.begin(), descriptor.end()));
-    const fs::path cls = root_ / "sys" / "class" / "hidraw" / ("hidraw" + id);
-    fs::create_directories(cls);
-    fs::create_directory_symlink(fs::relative(hid, cls), cls / "device");
-    EXPECT_EQ(::mkfifo(node(n).c_str(), 0600), 0);
-  }
-
-  void remove(int n) {
-    fs::remove_all(root_ / "sys" / "class" / "hidraw" / ("hidraw" + std::to_string(n)));
-    fs::remove(node(n));
-  }
-
- private:
-  static void writeText(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-  }
-
-  static inline int counter_ = 0;
-  fs::path root_;
-};
+using test_support::FakeMachine;
+using test_support::kTwoCollections;
+using test_support::kUnnumbered;
+using test_support::NodeOpenSwitch;
 
 // The device side of a FIFO node: writes reports for the host to read and
 // reads what the host wrote.
@@ -321,6 +259,131 @@ TEST_F(HidLinuxTest, UnusableDescriptorsAreNotListed) {
   ASSERT_TRUE(device.enumerate());
   ASSERT_EQ(device.pathList.size(), 1u);
   EXPECT_EQ(device.pathList[0], machine.node(2) + "#vid_0c45&pid_0003&mi_01");
+}
+
+// A backend whose node opens go through a switch that refuses them at first.
+struct RefusedOpenTest : HidLinuxTest {
+  NodeOpenSwitch access;
+  std::unique_ptr<HidBackend> guarded =
+      makeLinuxBackend(machine.sys(), machine.dev(), {}, access.nodeOpen());
+  HidDevice guardedDevice{*guarded};
+};
+
+TEST_F(RefusedOpenTest, NodeThatMayNotBeOpenedIsAccessDeniedAndStillShowsWhatItIs) {
+  machine.add(3, 0x0C45, 0x662E, kTwoCollections);
+  ASSERT_TRUE(guardedDevice.enumerate()) << "listing needs no access to the nodes";
+  ASSERT_EQ(guardedDevice.pathList.size(), 2u);
+  const std::string path = guardedDevice.pathList[0];
+
+  for (auto [read, write] : {std::pair{true, true}, {true, false}, {false, true}}) {
+    EXPECT_FALSE(openPath(guardedDevice, path, read, write));
+    EXPECT_EQ(guardedDevice.openError(), OpenError::accessDenied) << read << write;
+    EXPECT_FALSE(guardedDevice.isOpen());
+  }
+  access.refuse(EPERM);
+  EXPECT_FALSE(openPath(guardedDevice, path));
+  EXPECT_EQ(guardedDevice.openError(), OpenError::accessDenied);
+
+  // Identity and capabilities come from sysfs, without the node.
+  ASSERT_TRUE(openPath(guardedDevice, path, false, false));
+  EXPECT_EQ(guardedDevice.openError(), OpenError::none);
+  test_support::expectTestMouseVendorCollection(guardedDevice);
+
+  // Other refusals are no permission problem; a node gone is absent.
+  access.refuse(EBUSY);
+  EXPECT_FALSE(openPath(guardedDevice, path));
+  EXPECT_EQ(guardedDevice.openError(), OpenError::failed);
+  access.refuse(ENODEV);
+  EXPECT_FALSE(openPath(guardedDevice, path));
+  EXPECT_EQ(guardedDevice.openError(), OpenError::absent);
+  access.refuse(EACCES);
+  machine.remove(3);
+  EXPECT_FALSE(openPath(guardedDevice, path));
+  EXPECT_EQ(guardedDevice.openError(), OpenError::absent) << "gone, whatever the rights";
+
+  machine.add(3, 0x0C45, 0x662E, kTwoCollections);
+  access.allow();
+  EXPECT_TRUE(openPath(guardedDevice, path));
+  EXPECT_EQ(guardedDevice.openError(), OpenError::none);
+}
+
+TEST_F(RefusedOpenTest, InterfaceSearchTellsOpenedAbsentDeniedAndListFailedApart) {
+  DeviceSession session{*guarded};
+  assignIdentity(session, DeviceKind::mouse);
+  EXPECT_EQ(searchMatchingInterface(session), InterfaceSearch::absent);
+
+  // A refused node of another product of the vendor, even with the same
+  // collection, is none of the session's business.
+  machine.add(1, 0x0C45, 0x1234, kTwoCollections);
+  EXPECT_EQ(searchMatchingInterface(session), InterfaceSearch::absent);
+
+  machine.add(3, 0x0C45, 0x662E, kTwoCollections);
+  EXPECT_EQ(searchMatchingInterface(session), InterfaceSearch::accessDenied);
+  EXPECT_FALSE(session.online);
+  EXPECT_FALSE(session.device.isOpen()) << "the look without access rights is closed again";
+  EXPECT_TRUE(session.device.pathList.empty());
+
+  access.allow();
+  EXPECT_EQ(searchMatchingInterface(session), InterfaceSearch::opened);
+  EXPECT_TRUE(session.online);
+  EXPECT_TRUE(session.device.isOpen());
+  test_support::expectTestMouseVendorCollection(session.device);
+
+  // A hidraw class that is no folder cannot be listed.
+  const fs::path broken = fs::path(machine.dev()) / "broken-sys";
+  fs::create_directories(broken / "class");
+  std::ofstream(broken / "class" / "hidraw") << "";
+  auto unlistable = makeLinuxBackend(broken.string(), machine.dev());
+  DeviceSession lost{*unlistable};
+  assignIdentity(lost, DeviceKind::mouse);
+  EXPECT_EQ(searchMatchingInterface(lost), InterfaceSearch::listFailed);
+}
+
+TEST_F(RefusedOpenTest, PresenceTellsAccessDeniedOncePerStayOfTheDevice) {
+  DeviceSession session{*guarded};
+  assignIdentity(session, DeviceKind::mouse);
+  int arrived = 0, departed = 0, denied = 0, firstPasses = 0;
+  PresenceWatcher watcher{session, PresenceHooks{
+                                       .arrived = [&] { ++arrived; },
+                                       .departed = [&] { ++departed; },
+                                       .present = {},
+                                       .accessDenied = [&] { ++denied; },
+                                       .firstPass =
+                                           [&](bool online) {
+                                             EXPECT_FALSE(online);
+                                             ++firstPasses;
+                                           },
+                                   }};
+  machine.add(3, 0x0C45, 0x662E, kTwoCollections);
+  for (int i = 0; i < 4; ++i) ASSERT_TRUE(watcher.pass());
+  EXPECT_EQ(denied, 1) << "once, not on every scan";
+  EXPECT_EQ(firstPasses, 1);
+  EXPECT_EQ(arrived, 0);
+  EXPECT_FALSE(session.online);
+
+  // Unplugged and plugged in again, still without access: told again.
+  machine.remove(3);
+  ASSERT_TRUE(watcher.pass());
+  machine.add(3, 0x0C45, 0x662E, kTwoCollections);
+  ASSERT_TRUE(watcher.pass());
+  ASSERT_TRUE(watcher.pass());
+  EXPECT_EQ(denied, 2);
+
+  // The rule applied: the next scan opens it.
+  access.allow();
+  ASSERT_TRUE(watcher.pass());
+  EXPECT_TRUE(session.online);
+  EXPECT_EQ(arrived, 1);
+
+  // Replugged while the rights are gone again: a new stay, told again.
+  access.refuse(EACCES);
+  machine.remove(3);
+  ASSERT_TRUE(watcher.pass());
+  EXPECT_EQ(departed, 1);
+  machine.add(3, 0x0C45, 0x662E, kTwoCollections);
+  ASSERT_TRUE(watcher.pass());
+  EXPECT_EQ(denied, 3);
+  EXPECT_EQ(arrived, 1);
 }
 
 // A node write that blocks, as a hidraw write does while the device does not

@@ -39,12 +39,17 @@ struct PresenceTest : ::testing::Test {
   std::shared_ptr<sim::VirtualDevice> mouse = std::make_shared<sim::VirtualDevice>(DeviceKind::mouse, bus);
   std::unique_ptr<HidBackend> backend = makeSimulatedBackend(bus);
   DeviceSession session{*backend};
-  std::atomic<int> arrived{0}, departed{0}, present{0}, broadcasts{0};
+  std::atomic<int> arrived{0}, departed{0}, present{0}, firstPasses{0}, broadcasts{0};
   PresenceWatcher watcher{session, PresenceHooks{
                                        .arrived = [this] { ++arrived; },
                                        .departed = [this] { ++departed; },
                                        .present = [this] { ++present; },
-                                       .firstPassOnline = [this] { ++broadcasts; },
+                                       .accessDenied = {},
+                                       .firstPass =
+                                           [this](bool online) {
+                                             ++firstPasses;
+                                             broadcasts += online;
+                                           },
                                    }};
 
   void SetUp() override { assignIdentity(session, DeviceKind::mouse); }
@@ -69,6 +74,7 @@ TEST_F(PresenceTest, DeviceAttachedLaterIsFoundWithoutBroadcast) {
   std::this_thread::sleep_for(50ms);
   bus.plug(mouse);
   EXPECT_TRUE(eventually([&] { return arrived == 1; }, 3s)) << "found within about a second";
+  EXPECT_EQ(firstPasses, 1);
   EXPECT_EQ(broadcasts, 0);
   slots.stopAll(5s);
 }
@@ -161,7 +167,10 @@ TEST_F(PresenceTest, OtherCollectionsAndProductsOfTheVendorNeverGoOnline) {
 class UnlistableBackend : public HidBackend {
  public:
   bool enumerate(std::vector<std::string>&) override { return false; }
-  std::unique_ptr<HidConnection> open(const std::string&, const OpenOptions&) override { return nullptr; }
+  std::unique_ptr<HidConnection> open(const std::string&, const OpenOptions&, OpenError& error) override {
+    error = OpenError::failed;
+    return nullptr;
+  }
   bool probe(const std::string&) override { return false; }
 };
 
@@ -170,12 +179,19 @@ TEST(Presence, EnumerationFailureEndsTheThreadWithoutStopLine) {
   UnlistableBackend backend;
   DeviceSession session{backend};
   assignIdentity(session, DeviceKind::mouse);
-  PresenceWatcher watcher{session, {}};
+  std::atomic<int> firstPasses{0};
+  PresenceHooks hooks;
+  hooks.firstPass = [&](bool online) {
+    EXPECT_FALSE(online);
+    ++firstPasses;
+  };
+  PresenceWatcher watcher{session, hooks};
   WorkerSlots slots;
   slots.start(WorkerSlot::mousePresence, [&](platform::Event& stop) { watcher.run(WorkerSlot::mousePresence, stop); });
   EXPECT_TRUE(eventually([&] { return !slots.isRunning(WorkerSlot::mousePresence); }));
   slots.stopAll(1s);
   EXPECT_EQ(capture.count("鼠标设备侦测线程设定退出"), 0);
+  EXPECT_EQ(firstPasses, 1) << "the start still learns that nothing was found";
 }
 
 // The simulated backend with the reads of every connection counted; while
@@ -188,9 +204,9 @@ class CountingBackend : public HidBackend {
   std::atomic<bool> failReads{false};
 
   bool enumerate(std::vector<std::string>& paths) override { return inner_.enumerate(paths); }
-  std::unique_ptr<HidConnection> open(const std::string& path,
-                                      const OpenOptions& options) override {
-    auto connection = inner_.open(path, options);
+  std::unique_ptr<HidConnection> open(const std::string& path, const OpenOptions& options,
+                                      OpenError& error) override {
+    auto connection = inner_.open(path, options, error);
     if (!connection) return nullptr;
     return std::make_unique<Counted>(*this, std::move(connection));
   }

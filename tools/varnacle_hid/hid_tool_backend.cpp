@@ -25,8 +25,9 @@ class SimulatedMachine : public device::HidBackend {
 
   bool enumerate(std::vector<std::string>& paths) override { return backend_->enumerate(paths); }
   std::unique_ptr<device::HidConnection> open(const std::string& path,
-                                              const device::OpenOptions& options) override {
-    return backend_->open(path, options);
+                                              const device::OpenOptions& options,
+                                              device::OpenError& error) override {
+    return backend_->open(path, options, error);
   }
   bool probe(const std::string& path) override { return backend_->probe(path); }
 
