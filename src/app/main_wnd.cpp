@@ -187,9 +187,21 @@ device::PresenceHooks CMainWnd::presenceHooks(DeviceKind kind) {
       });
     };
   }
+  hooks.accessDenied = [this, self] {
+    accessDeniedTold_ = true;
+    ui::post([self] {
+      if (auto* w = dynamic_cast<CMainWnd*>(ui::Window::fromId(self))) w->showAccessDenied();
+    });
+  };
   // The window comes up once at start, for whichever device is found first.
-  hooks.firstPassOnline = [this, self] {
-    if (!startWakePosted_.exchange(true)) ui::postMessage(self, msg::kWake);
+  // The last first pass to end knows whether any found one.
+  hooks.firstPass = [this, self](bool online) {
+    if (online && !startWakePosted_.exchange(true)) ui::postMessage(self, msg::kWake);
+    if (++firstPasses_ == int(kPresenceSlots.size()) && !startWakePosted_.exchange(true)) {
+      ui::post([self] {
+        if (auto* w = dynamic_cast<CMainWnd*>(ui::Window::fromId(self))) w->startedWithoutDevice();
+      });
+    }
   };
   return hooks;
 }
@@ -334,6 +346,22 @@ void CMainWnd::showNoDevice(bool& guard) {
   guard = true;
   showMessage(this, "message_text_1", true);
   guard = false;
+}
+
+// Behind a tray icon the window waits there for a device. Without a tray
+// nothing would show that the program runs at all, so it comes up as a second
+// start brings it up: with a device found since, or with "message_text_1".
+// The user already told that a device cannot be opened needs no second box.
+void CMainWnd::startedWithoutDevice() {
+  if (ui::TrayIcon::available() || accessDeniedTold_) return;
+  bringUp();
+}
+
+void CMainWnd::showAccessDenied() {
+  if (accessMessageShown_) return;
+  accessMessageShown_ = true;
+  debugOutput("a device is present but may not be opened");
+  showMessage(this, "message_text_19", true);
 }
 
 void CMainWnd::bringUp() {

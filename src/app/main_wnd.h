@@ -93,6 +93,10 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   void useLanguage(bool chinese);
   void applyTitleTips();
   void showNoDevice(bool& guard);
+  // Every presence thread's first pass is over and none found its device.
+  void startedWithoutDevice();
+  // A device is there but may not be opened: "message_text_19", once.
+  void showAccessDenied();
   void selectTab(std::string_view tabName);
   // Option "selectchanged" with a "bindtablayout" attribute selects its page.
   void followTabBinding(const ui::Notification& n);
@@ -121,8 +125,13 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   bool wakeGuard_ = false;
   // Whether "ms_deng_same_mode" is shown; posted only when it changes.
   std::atomic<int> sameModeShown_{-1};
-  // Whether a presence thread's first pass has brought the window up.
+  // Whether a presence thread's first pass has brought the window up, or
+  // all of them ended without a device.
   std::atomic<bool> startWakePosted_{false};
+  std::atomic<int> firstPasses_{0};
+  // A presence thread found its device but may not open it.
+  std::atomic<bool> accessDeniedTold_{false};
+  bool accessMessageShown_ = false;
   // Last member: threads end before anything they use is destroyed.
   platform::WorkerSlots slots_;
 };

@@ -3,9 +3,15 @@
 // kTrayMessage with lParam the mouse message (kTrayLeftButtonUp,
 // kTrayRightButtonUp).
 //
+// Where the desktop offers a StatusNotifier host on D-Bus the toolkit shows
+// the icon there, else in an X11 system tray. The icon is shown whether or
+// not a tray exists yet, so one that starts later (a panel or desktop
+// extension loaded after the program) still gets it.
+//
 // UI thread only.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,7 +38,8 @@ class TrayIcon {
   bool isCreated() const;
   void setTip(std::string_view tip);
   const std::string& tip() const { return tip_; }
-  // Whether the desktop shows tray icons at all.
+  // Whether the desktop shows tray icons at all (or what a
+  // ScopedTrayAvailability says).
   static bool available();
 
   struct Native;
@@ -40,6 +47,20 @@ class TrayIcon {
  private:
   std::string tip_;
   std::unique_ptr<Native> native_;
+};
+
+// Tests: while one lives, TrayIcon::available() answers `available` instead
+// of asking the desktop (the offscreen platform never has a tray). They nest;
+// the innermost answers.
+class ScopedTrayAvailability {
+ public:
+  explicit ScopedTrayAvailability(bool available);
+  ~ScopedTrayAvailability();
+  ScopedTrayAvailability(const ScopedTrayAvailability&) = delete;
+  ScopedTrayAvailability& operator=(const ScopedTrayAvailability&) = delete;
+
+ private:
+  std::optional<bool> previous_;
 };
 
 }  // namespace varnacle::ui

@@ -2,6 +2,8 @@
 // What every test of the main window shares: a temporary Documents folder,
 // virtual devices on a private bus with the simulated backend, the window
 // (destroyed before the folder goes), short worker pacing and event pumping.
+// The desktop has a tray (offscreen has none), as where the program usually
+// runs; tests of the tray-less desktop install their own answer over it.
 // The window library's application comes from app_test_support.cpp.
 #include <chrono>
 #include <memory>
@@ -11,6 +13,7 @@
 #include "device/hid_sim.h"
 #include "sim/sim_bus.h"
 #include "ui/application.h"
+#include "ui/tray.h"
 
 namespace varnacle::app::test {
 
@@ -47,6 +50,7 @@ class MainWindowHarness : public varnacle::testing::TestDocuments {
     pumpUntil([] { return false; }, d);
   }
 
+  ui::ScopedTrayAvailability trayExists{true};
   sim::SimBus bus;
   std::unique_ptr<device::HidBackend> backend = device::makeSimulatedBackend(bus);
   std::unique_ptr<CMainWnd> window;

@@ -215,6 +215,8 @@ TEST_F(ServicesTest, TrayClicksArriveAsTheMouseMessage) {
   auto* icon = topWidgetOf(window)->findChild<QSystemTrayIcon*>();
   ASSERT_NE(icon, nullptr);
   EXPECT_EQ(icon->toolTip(), "tip text");
+  ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+  EXPECT_TRUE(icon->isVisible()) << "shown before any tray exists, so one that starts later gets it";
   emit icon->activated(QSystemTrayIcon::Trigger);
   emit icon->activated(QSystemTrayIcon::Context);
   emit icon->activated(QSystemTrayIcon::DoubleClick);
@@ -224,6 +226,20 @@ TEST_F(ServicesTest, TrayClicksArriveAsTheMouseMessage) {
   EXPECT_EQ(window.messages[1].l, kTrayRightButtonUp);
   tray.remove();
   EXPECT_FALSE(tray.isCreated());
+}
+
+TEST_F(ServicesTest, TrayAvailabilityOverridesNestAndTheDesktopAnswersAgainAfterwards) {
+  const bool desktop = QSystemTrayIcon::isSystemTrayAvailable();
+  {
+    ScopedTrayAvailability outer(!desktop);
+    EXPECT_EQ(TrayIcon::available(), !desktop);
+    {
+      ScopedTrayAvailability inner(desktop);
+      EXPECT_EQ(TrayIcon::available(), desktop);
+    }
+    EXPECT_EQ(TrayIcon::available(), !desktop);
+  }
+  EXPECT_EQ(TrayIcon::available(), desktop);
 }
 
 }  // namespace

@@ -7,6 +7,15 @@
 
 namespace varnacle::ui {
 
+namespace {
+
+std::optional<bool>& availabilityOverride() {
+  static std::optional<bool> value;
+  return value;
+}
+
+}  // namespace
+
 struct TrayIcon::Native {
   QPointer<QSystemTrayIcon> icon;
 };
@@ -39,7 +48,7 @@ void TrayIcon::create(Window& owner, std::string_view iconFile, std::string_view
                      else if (reason == QSystemTrayIcon::Context)
                        w->sendMessage(kTrayMessage, 0, kTrayRightButtonUp);
                    });
-  if (available()) icon->show();
+  icon->show();
 }
 
 void TrayIcon::remove() {
@@ -59,7 +68,17 @@ void TrayIcon::setTip(std::string_view tip) {
 }
 
 bool TrayIcon::available() {
+  if (const auto& forced = availabilityOverride()) return *forced;
   return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+ScopedTrayAvailability::ScopedTrayAvailability(bool available)
+    : previous_(availabilityOverride()) {
+  availabilityOverride() = available;
+}
+
+ScopedTrayAvailability::~ScopedTrayAvailability() {
+  availabilityOverride() = previous_;
 }
 
 }  // namespace varnacle::ui
