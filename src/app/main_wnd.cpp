@@ -354,6 +354,7 @@ void CMainWnd::showNoDevice(bool& guard) {
 // The user already told that a device cannot be opened needs no second box.
 void CMainWnd::startedWithoutDevice() {
   if (ui::TrayIcon::available() || accessDeniedTold_) return;
+  debugOutput("no tray icon can be shown: the window comes up at start");
   bringUp();
 }
 

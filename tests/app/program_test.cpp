@@ -149,6 +149,18 @@ TEST_F(ProgramTest, TerminationRequestWhileTheNoDeviceBoxIsOpenEndsCleanly) {
   EXPECT_EQ(count(logOf(first), "退出测试"), 1) << logOf(first);
 }
 
+TEST_F(ProgramTest, NoTrayBoxAtStartEndsOnTermination) {
+  // Offscreen there is no tray: without devices the "no device" box opens at
+  // start and stays open, its own event loop running.
+  const Process p = start({});
+  ASSERT_TRUE(eventually([&] { return count(logOf(p), "no tray icon can be shown") == 1; }))
+      << logOf(p);
+  std::this_thread::sleep_for(200ms);
+  ::kill(p.pid, SIGTERM);
+  EXPECT_EQ(waitExit(p, 5s), 0) << logOf(p);
+  EXPECT_EQ(count(logOf(p), "退出测试"), 1) << logOf(p);
+}
+
 TEST_F(ProgramTest, WithoutADisplayItSaysSoAndFails) {
   const Process p = start({}, "xcb");
   const int status = waitExit(p);
