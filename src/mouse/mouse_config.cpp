@@ -60,6 +60,11 @@ int MouseConfig::readAll(device::DeviceSession& mouse) {
   {
     std::lock_guard lock(mutex_);
     cache_ = read;
+    if (outcome.result == device::kResultOk) {
+      mirror_.fill(read.profileTables);
+    } else {
+      mirror_.forget();
+    }
   }
   takeIntoWorking(read.records[profileIndex(active)], active);
   saveMouseLightingProfile(workingRecord());

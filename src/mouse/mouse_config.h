@@ -25,6 +25,7 @@
 #include "device/device_session.h"
 #include "device/exchanges.h"
 #include "device/live_lighting.h"
+#include "mouse/key_assignment_mirror.h"
 #include "mouse/mouse_settings_record.h"
 #include "mouse/preview_workers.h"
 
@@ -101,6 +102,15 @@ class MouseConfig {
     return std::forward<Change>(change)(cache_.keyTable, cache_.profileTables);
   }
 
+  // Runs `use(mirror)` under the lock with the mirror of the mouse's
+  // assignment area (the apply step reads and updates it); the same rules as
+  // for editKeyTables.
+  template <typename Use>
+  decltype(auto) withAssignmentMirror(Use&& use) {
+    std::lock_guard lock(mutex_);
+    return std::forward<Use>(use)(mirror_);
+  }
+
   // The mouse preview's state: the lighting page restarts it, the preview
   // worker steps it.
   MousePreview preview;
@@ -115,6 +125,7 @@ class MouseConfig {
   device::LiveLighting& live_;
   mutable std::mutex mutex_;
   device::MouseSettings cache_;
+  AssignmentMirror mirror_;
 };
 
 }  // namespace varnacle::mouse
