@@ -31,9 +31,10 @@
 
 namespace varnacle::mouse {
 
-// The mouse's default key table before any mouse has been read: left, middle,
-// right, forward, back, DPI loop, and a seventh button with no known function,
-// three bytes (function code, two parameters) per button.
+// The mouse's default key table before any mouse has been read, and the
+// buttons of every profile until then: left, middle, right, forward, back,
+// DPI loop, and a seventh button with no known function, three bytes
+// (function code, two parameters) per button.
 inline constexpr std::array<uint8_t, 21> kInitialDefaultKeys = {
     0x10, 0x01, 0x00, 0x10, 0x04, 0x00, 0x10, 0x02, 0x00, 0x10, 0x10,
     0x00, 0x10, 0x08, 0x00, 0x13, 0x03, 0x00, 0x05, 0x05, 0x05,
