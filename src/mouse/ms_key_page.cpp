@@ -227,6 +227,7 @@ void MsKeyPage::categoryChosen(int item) {
   loading_ = true;
   showCategory(item);
   if (item == kCategoryMacro) fillMacroCombo();
+  startChoices(item);
   if (auto* count = context_.window.findControl(kCountPage))
     count->setVisible(item == kCategoryMacro && comboItem(kPlayModeCombo) == kMacroRepeatMode);
   loading_ = false;
@@ -236,6 +237,24 @@ void MsKeyPage::categoryChosen(int item) {
     stopCapture();
   }
   store();
+}
+
+// A category chosen afresh starts on its first list item, play mode 1 and
+// zeros, so what the page shows is what gets stored; a macro is always the
+// user's own pick.
+void MsKeyPage::startChoices(int item) {
+  if (item < 0 || item >= static_cast<int>(kCategoryCombos.size())) return;
+  const std::string_view combo = kCategoryCombos[static_cast<std::size_t>(item)];
+  if (!combo.empty() && combo != kMacroCombo && comboItem(combo) < 0) selectComboItem(combo, 0);
+  std::vector<std::string_view> edits;
+  if (const SwingEdits* swing = swingEditsOf(item)) edits = {swing->amount, swing->high, swing->low};
+  if (item == kCategoryFireKey) edits = {kFireEdit1, kFireEdit2};
+  if (item == kCategoryMacro) {
+    if (comboItem(kPlayModeCombo) < 0) selectComboItem(kPlayModeCombo, 0);
+    edits = {kCountEdit};
+  }
+  for (std::string_view name : edits)
+    if (auto* e = context_.window.findControl(name); e && e->text().empty()) e->setText("0");
 }
 
 void MsKeyPage::fillMacroCombo() {

@@ -67,6 +67,7 @@ class MsKeyPage : public pages::Page, public macro::KeyTableAccess {
   void hover(std::string_view name, bool in);
   void categoryChosen(int item);
   void showCategory(int item);
+  void startChoices(int item);
   void showChoice(const FunctionChoice& choice, const KeyAssignment& record);
   FunctionChoice readChoice() const;
   void store();

@@ -162,6 +162,10 @@ TEST_F(MsKeyPageTest, ARecordEqualToItsDefaultOpensOnDefaultAndRestoreBringsTheD
   const KeyAssignment def = recordAt(config->defaultKeyTable(), 5);
   click("ms_key_5");
   choose("ms_key_fct_combo", 4);
+  EXPECT_EQ(combo("ms_key_fct_combo_14")->currentIndex(), 0);
+  EXPECT_EQ(stored(5), (KeyAssignment{0x13, 0x01, 0}));
+  choose("ms_key_fct_combo_14", 1);
+  EXPECT_EQ(stored(5), (KeyAssignment{0x13, 0x02, 0}));
   choose("ms_key_fct_combo_14", 0);
   EXPECT_EQ(stored(5), (KeyAssignment{0x13, 0x01, 0}));
   choose("ms_key_fct_combo_14", static_cast<int>(def.param1) - 1);
@@ -199,6 +203,8 @@ TEST_F(MsKeyPageTest, SwingsAndFireKeyFromTheEditsWithTheLimitsWrittenBack) {
 
   click("ms_key_4");
   choose("ms_key_fct_combo", 5);
+  EXPECT_EQ(control("ms_key_fct_edit_11")->text(), "0") << "a fresh category shows what it stores";
+  EXPECT_EQ(stored(4), (KeyAssignment{0x14, 0, 0}));
   type("ms_key_fct_edit_11", "300");
   EXPECT_EQ(control("ms_key_fct_edit_11")->text(), "255");
   type("ms_key_fct_edit_12", "7");
