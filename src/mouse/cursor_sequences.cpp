@@ -64,7 +64,8 @@ CursorSendOutcome sendCursorSequences(device::DeviceSession& mouse) {
   }
   std::lock_guard lock(mouse.lock);
   outcome.status = CursorSendOutcome::Status::sent;
-  for (const int result : {mouse.beginConfig(), mouse.writeCursorTable(*image), mouse.endConfig()}) {
+  for (const int result :
+       {mouse.beginConfig(), mouse.writeCursorTable(*image), mouse.endConfig()}) {
     if (outcome.result == device::kResultOk) outcome.result = result;
   }
   return outcome;

@@ -170,7 +170,8 @@ std::optional<KeyAssignment> assignmentFor(const FunctionChoice& c, const KeyAss
     case kFnHorizontalSwing:
     case kFnVerticalSwing: {
       const uint8_t amount = clampByte(c.amount, 127);
-      return KeyAssignment{code, static_cast<uint8_t>(clampByte(c.high, 15) * 16 + clampByte(c.low, 15)),
+      return KeyAssignment{code,
+                           static_cast<uint8_t>(clampByte(c.high, 15) * 16 + clampByte(c.low, 15)),
                            static_cast<uint8_t>(c.item == 1 ? amount | kSwingReverseBit : amount)};
     }
     case kFnFireKey:

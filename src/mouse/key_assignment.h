@@ -51,8 +51,9 @@ inline constexpr std::string_view kUnknownFunctionLabel = "close_text";
 // The categories of "ms_key_fct_combo": item -> function code (item 0 is the
 // button's default record, item 9 the macros with both macro codes).
 inline constexpr std::array<uint8_t, 11> FunctionCategories = {
-    kFnDefault, kFnMouseButton, kFnHorizontalSwing, kFnVerticalSwing, kFnDpi,      kFnFireKey,
-    kFnKeyboardKey, kFnMultimedia, kFnSystem,       kFnMacro,         kFnFireSequence,
+    kFnDefault, kFnMouseButton, kFnHorizontalSwing, kFnVerticalSwing,
+    kFnDpi,     kFnFireKey,     kFnKeyboardKey,     kFnMultimedia,
+    kFnSystem,  kFnMacro,       kFnFireSequence,
 };
 inline constexpr int kCategoryDefault = 0;
 inline constexpr int kCategoryHorizontalSwing = 2;
@@ -93,12 +94,24 @@ inline constexpr std::array<FunctionEntry, 3> SystemList = {{
 
 // "ms_key_fct_combo_21": item -> HID consumer usage (low byte, high byte), label.
 inline constexpr std::array<FunctionEntry, 18> MultimediaList = {{
-    {0x83, 0x01, "media_text"},   {0xCD, 0x00, "media_play"},    {0xB7, 0x00, "media_stop"},
-    {0xB6, 0x00, "media_prev"},   {0xB5, 0x00, "media_next"},    {0xEA, 0x00, "media_vol_sub"},
-    {0xE9, 0x00, "media_vol_add"}, {0xE2, 0x00, "media_mute"},   {0x23, 0x02, "web_text"},
-    {0x27, 0x02, "web_refresh"},  {0x26, 0x02, "wed_stop"},      {0x24, 0x02, "wed_back"},
-    {0x25, 0x02, "wed_forward"},  {0x2A, 0x02, "wed_favorite"},  {0x21, 0x02, "web_search"},
-    {0x94, 0x01, "media_mypc"},   {0x92, 0x01, "media_calc"},    {0x8A, 0x01, "media_mail"},
+    {0x83, 0x01, "media_text"},
+    {0xCD, 0x00, "media_play"},
+    {0xB7, 0x00, "media_stop"},
+    {0xB6, 0x00, "media_prev"},
+    {0xB5, 0x00, "media_next"},
+    {0xEA, 0x00, "media_vol_sub"},
+    {0xE9, 0x00, "media_vol_add"},
+    {0xE2, 0x00, "media_mute"},
+    {0x23, 0x02, "web_text"},
+    {0x27, 0x02, "web_refresh"},
+    {0x26, 0x02, "wed_stop"},
+    {0x24, 0x02, "wed_back"},
+    {0x25, 0x02, "wed_forward"},
+    {0x2A, 0x02, "wed_favorite"},
+    {0x21, 0x02, "web_search"},
+    {0x94, 0x01, "media_mypc"},
+    {0x92, 0x01, "media_calc"},
+    {0x8A, 0x01, "media_mail"},
 }};
 
 // "ms_key_fct_combo_12" / "_13": item 0 left or up (bit 7 of param2 clear),
@@ -157,14 +170,14 @@ bool isLastLeftClick(std::span<const uint8_t> table, int button);
 // Items are combo items (-1 for none); edits hold numbers.
 struct FunctionChoice {
   int category = kCategoryDefault;  // item of "ms_key_fct_combo"; -1: no page
-  int item = -1;      // item of the category's combo (the macro for macros)
-  int playMode = -1;  // item of "ms_key_fct_combo_24"
-  int amount = 0;     // swing amount ("ms_key_fct_edit_15" / "_16")
-  int high = 0;       // swing nibbles ("ms_key_fct_edit_17" / "_18")
-  int low = 0;        //               ("ms_key_fct_edit_20" / "_19")
-  int fire1 = 0;      // "ms_key_fct_edit_11"
-  int fire2 = 0;      // "ms_key_fct_edit_12"
-  int count = 0;      // "ms_key_fct_edit_25"
+  int item = -1;                    // item of the category's combo (the macro for macros)
+  int playMode = -1;                // item of "ms_key_fct_combo_24"
+  int amount = 0;                   // swing amount ("ms_key_fct_edit_15" / "_16")
+  int high = 0;                     // swing nibbles ("ms_key_fct_edit_17" / "_18")
+  int low = 0;                      //               ("ms_key_fct_edit_20" / "_19")
+  int fire1 = 0;                    // "ms_key_fct_edit_11"
+  int fire2 = 0;                    // "ms_key_fct_edit_12"
+  int count = 0;                    // "ms_key_fct_edit_25"
   bool operator==(const FunctionChoice&) const = default;
 };
 

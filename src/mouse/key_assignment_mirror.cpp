@@ -15,12 +15,15 @@ std::optional<std::size_t> baseOf(int profile) {
 
 void AssignmentMirror::fill(const std::array<device::TableSlot, device::kOnBoardProfiles>& tables) {
   for (int p = 0; p < device::kOnBoardProfiles; ++p)
-    std::copy(tables[static_cast<std::size_t>(p)].begin(), tables[static_cast<std::size_t>(p)].end(),
+    std::copy(tables[static_cast<std::size_t>(p)].begin(),
+              tables[static_cast<std::size_t>(p)].end(),
               area_.begin() + static_cast<std::ptrdiff_t>(*baseOf(p)));
   known_ = true;
 }
 
-void AssignmentMirror::forget() { known_ = false; }
+void AssignmentMirror::forget() {
+  known_ = false;
+}
 
 std::optional<device::TableSlot> AssignmentMirror::bufferFor(
     int profile, std::span<const uint8_t, kProfileAssignmentBytes> own) const {

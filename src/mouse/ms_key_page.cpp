@@ -85,9 +85,13 @@ int buttonOf(std::string_view name) {
   return digit - '0';
 }
 
-std::string buttonName(int button) { return "ms_key_" + std::to_string(button); }
+std::string buttonName(int button) {
+  return "ms_key_" + std::to_string(button);
+}
 
-std::string subPageName(int item) { return std::string(kFunctionPage) + "_" + std::to_string(item); }
+std::string subPageName(int item) {
+  return std::string(kFunctionPage) + "_" + std::to_string(item);
+}
 
 const SwingEdits* swingEditsOf(int category) {
   if (category == kCategoryHorizontalSwing) return &kHorizontalSwingEdits;
@@ -101,7 +105,9 @@ MsKeyPage::MsKeyPage(const pages::PageContext& context, MouseConfig& config,
                      platform::InputHook* hook)
     : context_(context), config_(config), hook_(hook) {}
 
-MsKeyPage::~MsKeyPage() { stopCapture(); }
+MsKeyPage::~MsKeyPage() {
+  stopCapture();
+}
 
 void MsKeyPage::startUp() {
   if (auto* page = context_.window.findControl(kFunctionPage)) page->setVisible(false);
@@ -159,8 +165,9 @@ void MsKeyPage::hover(std::string_view name, bool in) {
 
 void MsKeyPage::selectButton(int button) {
   const int profile = config_.currentProfile();
-  const auto [record, defaultRecord, lastLeftClick] = config_.editKeyTables(
-      [&](device::TableSlot& defaults, std::array<device::TableSlot, device::kOnBoardProfiles>& tables) {
+  const auto [record, defaultRecord, lastLeftClick] =
+      config_.editKeyTables([&](device::TableSlot& defaults,
+                                std::array<device::TableSlot, device::kOnBoardProfiles>& tables) {
         const auto& table = tables[static_cast<std::size_t>(std::clamp(profile, 0, 4))];
         return std::tuple{recordAt(table, button), recordAt(defaults, button),
                           isLastLeftClick(table, button)};
@@ -178,7 +185,8 @@ void MsKeyPage::selectButton(int button) {
     page->setVisible(true);
     page->setEnabled(true);
   }
-  const int macroCount = static_cast<int>(macro::MacroStore(DeviceKind::mouse).listedNames().size());
+  const int macroCount =
+      static_cast<int>(macro::MacroStore(DeviceKind::mouse).listedNames().size());
   showChoice(choiceFor(record, defaultRecord, macroCount), record);
 }
 
@@ -247,7 +255,8 @@ void MsKeyPage::startChoices(int item) {
   const std::string_view combo = kCategoryCombos[static_cast<std::size_t>(item)];
   if (!combo.empty() && combo != kMacroCombo && comboItem(combo) < 0) selectComboItem(combo, 0);
   std::vector<std::string_view> edits;
-  if (const SwingEdits* swing = swingEditsOf(item)) edits = {swing->amount, swing->high, swing->low};
+  if (const SwingEdits* swing = swingEditsOf(item))
+    edits = {swing->amount, swing->high, swing->low};
   if (item == kCategoryFireKey) edits = {kFireEdit1, kFireEdit2};
   if (item == kCategoryMacro) {
     if (comboItem(kPlayModeCombo) < 0) selectComboItem(kPlayModeCombo, 0);
@@ -294,22 +303,22 @@ void MsKeyPage::store() {
   const bool keyShown = keyEdit && !keyEdit->text().empty();
   const int profile = std::clamp(config_.currentProfile(), 0, device::kOnBoardProfiles - 1);
   const FunctionChoice choice = readChoice();
-  config_.editKeyTables(
-      [&](device::TableSlot& defaults, std::array<device::TableSlot, device::kOnBoardProfiles>& tables) {
-        const auto record =
-            assignmentFor(choice, underConstruction_, keyShown, recordAt(defaults, button_));
-        if (record) setRecord(tables[static_cast<std::size_t>(profile)], button_, *record);
-      });
+  config_.editKeyTables([&](device::TableSlot& defaults,
+                            std::array<device::TableSlot, device::kOnBoardProfiles>& tables) {
+    const auto record =
+        assignmentFor(choice, underConstruction_, keyShown, recordAt(defaults, button_));
+    if (record) setRecord(tables[static_cast<std::size_t>(profile)], button_, *record);
+  });
   refreshLabels();
 }
 
 void MsKeyPage::restoreDefault() {
   if (button_ < 0) return;
   const int profile = std::clamp(config_.currentProfile(), 0, device::kOnBoardProfiles - 1);
-  config_.editKeyTables(
-      [&](device::TableSlot& defaults, std::array<device::TableSlot, device::kOnBoardProfiles>& tables) {
-        setRecord(tables[static_cast<std::size_t>(profile)], button_, recordAt(defaults, button_));
-      });
+  config_.editKeyTables([&](device::TableSlot& defaults,
+                            std::array<device::TableSlot, device::kOnBoardProfiles>& tables) {
+    setRecord(tables[static_cast<std::size_t>(profile)], button_, recordAt(defaults, button_));
+  });
   refreshLabels();
   selectButton(button_);
 }
@@ -342,10 +351,12 @@ void MsKeyPage::keyCaptured(std::intptr_t packed) {
   const platform::KeyEvent event = platform::unpackKeyEvent(packed);
   uint16_t code = event.virtualKey;
   constexpr uint16_t kVkReturn = 0x0D;
-  if (code == kVkReturn && (event.flags & platform::kKeyFlagExtended)) code = macro::kKeypadEnterCode;
+  if (code == kVkReturn && (event.flags & platform::kKeyFlagExtended))
+    code = macro::kKeypadEnterCode;
   const macro::MacroKeyRow* row = macro::findKeyRow(code);
   if (!row || row->category != kFnKeyboardKey) return;
-  if (auto* edit = context_.window.findControl(kKeyEdit)) edit->setText(ui::languageText(row->label));
+  if (auto* edit = context_.window.findControl(kKeyEdit))
+    edit->setText(ui::languageText(row->label));
   underConstruction_ = KeyAssignment{kFnKeyboardKey, row->modifier, row->usage};
   store();
 }
@@ -365,21 +376,23 @@ void MsKeyPage::refreshLabels() {
 }
 
 void MsKeyPage::withTables(const std::function<void(const macro::MacroReferenceTables&)>& use) {
-  config_.editKeyTables(
-      [&](device::TableSlot& defaults, std::array<device::TableSlot, device::kOnBoardProfiles>& tables) {
-        std::array<std::span<uint8_t>, device::kOnBoardProfiles> profiles;
-        for (std::size_t p = 0; p < profiles.size(); ++p) profiles[p] = tables[p];
-        use(macro::MacroReferenceTables{profiles, defaults, kMouseButtons});
-      });
+  config_.editKeyTables([&](device::TableSlot& defaults,
+                            std::array<device::TableSlot, device::kOnBoardProfiles>& tables) {
+    std::array<std::span<uint8_t>, device::kOnBoardProfiles> profiles;
+    for (std::size_t p = 0; p < profiles.size(); ++p) profiles[p] = tables[p];
+    use(macro::MacroReferenceTables{profiles, defaults, kMouseButtons});
+  });
 }
 
-void MsKeyPage::tablesChanged() { afterRead(); }
+void MsKeyPage::tablesChanged() {
+  afterRead();
+}
 
 void MsKeyPage::apply() {
   ui::Window& w = context_.window;
   w.sendMessage(pages::msg::kProgressShow);
-  const MouseApplyOutcome outcome =
-      applyKeysToMouse(config_, context_.session(DeviceKind::mouse), macro::MacroStore(DeviceKind::mouse));
+  const MouseApplyOutcome outcome = applyKeysToMouse(config_, context_.session(DeviceKind::mouse),
+                                                     macro::MacroStore(DeviceKind::mouse));
   if (outcome.sequencesTooLarge) app::showMessage(&w, kTooLargeMessage, true);
   switch (outcome.status) {
     case MouseApplyOutcome::Status::macrosTooLarge:
@@ -392,8 +405,9 @@ void MsKeyPage::apply() {
     case MouseApplyOutcome::Status::applied:
       break;
   }
-  w.sendMessage(pages::msg::kProgressDone,
-                outcome.status == MouseApplyOutcome::Status::failed ? pages::msg::kProgressFailed : 0);
+  w.sendMessage(pages::msg::kProgressDone, outcome.status == MouseApplyOutcome::Status::failed
+                                               ? pages::msg::kProgressFailed
+                                               : 0);
 }
 
 void MsKeyPage::setEditNumber(std::string_view edit, int value) {

@@ -32,7 +32,6 @@ namespace varnacle::mouse {
 
 class MouseConfig;
 
-
 class MsKeyPage : public pages::Page, public macro::KeyTableAccess {
  public:
   // `hook` captures keyboard keys; null where the system offers no hook

@@ -14,7 +14,9 @@
 namespace varnacle::mouse {
 namespace {
 
-ButtonLabel id(std::string_view text) { return {ButtonLabel::Kind::textId, std::string(text)}; }
+ButtonLabel id(std::string_view text) {
+  return {ButtonLabel::Kind::textId, std::string(text)};
+}
 const ButtonLabel kUnchanged{};
 
 TEST(KeyAssignmentLabels, EachFunctionCodeByItsRule) {
@@ -88,8 +90,8 @@ TEST(KeyAssignmentChoice, SwingsCarryDirectionInBitSevenAndTwoNibbles) {
 TEST(KeyAssignmentChoice, ListsMacrosAndKeysRoundTripThroughThePage) {
   const KeyAssignment def{0x10, 0x01, 0};
   const KeyAssignment records[] = {
-      {0x10, 0x10, 0}, {0x13, 3, 0},   {0x14, 200, 17}, {0x30, 0x26, 0x02}, {0x40, 2, 0},
-      {0x70, 2, 3},    {0x71, 1, 42},  {0x72, 2, 0},
+      {0x10, 0x10, 0}, {0x13, 3, 0}, {0x14, 200, 17}, {0x30, 0x26, 0x02},
+      {0x40, 2, 0},    {0x70, 2, 3}, {0x71, 1, 42},   {0x72, 2, 0},
   };
   for (const KeyAssignment& r : records) {
     const FunctionChoice c = choiceFor(r, def, 3);
@@ -190,8 +192,9 @@ TEST(InputHook, InstalledHookSwallowsKeysButLetsTheLockKeysThrough) {
   platform::SyntheticInputHook hook;
   std::vector<uint16_t> seen;
   EXPECT_FALSE(hook.deliver({0x41, 0})) << "no hook: the key goes to the system";
-  ASSERT_TRUE(hook.installKeyboard(platform::HookMode::mouseSingleKey,
-                                   [&](const platform::KeyEvent& e) { seen.push_back(e.virtualKey); }));
+  ASSERT_TRUE(
+      hook.installKeyboard(platform::HookMode::mouseSingleKey,
+                           [&](const platform::KeyEvent& e) { seen.push_back(e.virtualKey); }));
   EXPECT_EQ(hook.mode(), platform::HookMode::mouseSingleKey);
   EXPECT_TRUE(hook.deliver({0xA5, 0}));
   for (uint16_t lock : {platform::kVkNumLock, platform::kVkCapsLock, platform::kVkScrollLock})
@@ -200,7 +203,8 @@ TEST(InputHook, InstalledHookSwallowsKeysButLetsTheLockKeysThrough) {
 
   // Installing again replaces the sink; removing lets everything through.
   int second = 0;
-  hook.installKeyboard(platform::HookMode::mouseSingleKey, [&](const platform::KeyEvent&) { ++second; });
+  hook.installKeyboard(platform::HookMode::mouseSingleKey,
+                       [&](const platform::KeyEvent&) { ++second; });
   hook.deliver({0x41, 0});
   EXPECT_EQ(second, 1);
   EXPECT_EQ(seen.size(), 1u);

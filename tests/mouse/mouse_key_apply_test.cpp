@@ -34,7 +34,9 @@ constexpr uint8_t kWriteCursorTable = 0x17;
 constexpr std::size_t kStride = 126;
 
 // Byte i of the virtual mouse's assignment area before any apply.
-uint8_t areaByte(std::size_t i) { return static_cast<uint8_t>(i * 7 + 3); }
+uint8_t areaByte(std::size_t i) {
+  return static_cast<uint8_t>(i * 7 + 3);
+}
 
 class MouseKeyApplyTest : public testing::TestDocuments {
  protected:
@@ -48,7 +50,8 @@ class MouseKeyApplyTest : public testing::TestDocuments {
     ASSERT_TRUE(sim.connected);
 
     sim::DeviceMemory memory = sim.device->memory();
-    for (std::size_t i = 0; i < memory.profileTables.size(); ++i) memory.profileTables[i] = areaByte(i);
+    for (std::size_t i = 0; i < memory.profileTables.size(); ++i)
+      memory.profileTables[i] = areaByte(i);
     memory.activeProfile = 2;
     ASSERT_TRUE(sim.device->setMemory(memory));
     setCapacityUnits(8);  // 1024 bytes
@@ -69,7 +72,8 @@ class MouseKeyApplyTest : public testing::TestDocuments {
       ASSERT_EQ(store.appendMacro(name), macro::MacroNameResult::ok);
       std::vector<std::string> lines;
       for (std::size_t s = 0; s < counts[m]; ++s)
-        lines.push_back(std::to_string(s % 200) + ",0,138," + std::to_string(4 + m) + ",1,keyboard_key_A");
+        lines.push_back(std::to_string(s % 200) + ",0,138," + std::to_string(4 + m) +
+                        ",1,keyboard_key_A");
       ASSERT_TRUE(store.saveActions(store.listedNames(), name, lines));
     }
   }
@@ -83,14 +87,15 @@ class MouseKeyApplyTest : public testing::TestDocuments {
 
   int requests(uint8_t command) const {
     const auto log = sim.device->requestLog();
-    return static_cast<int>(std::count_if(log.begin(), log.end(),
-                                          [&](const auto& r) { return r.command == command; }));
+    return static_cast<int>(
+        std::count_if(log.begin(), log.end(), [&](const auto& r) { return r.command == command; }));
   }
 
   // The area as it should be: the original bytes with profile p's 126 bytes
   // being the first 126 of `table`.
   static void overlay(std::vector<uint8_t>& area, int profile, const device::TableSlot& table) {
-    std::copy_n(table.begin(), kStride, area.begin() + static_cast<std::ptrdiff_t>(kStride * profile));
+    std::copy_n(table.begin(), kStride,
+                area.begin() + static_cast<std::ptrdiff_t>(kStride * profile));
   }
 
   device::TableSlot savedKeyProfile() {
@@ -135,10 +140,10 @@ TEST_F(MouseKeyApplyTest, TheFireKeySequencesGoFirstAsTheirFilesHoldThem) {
   sim.device->clearLog();
   EXPECT_EQ(apply().status, MouseApplyOutcome::Status::applied);
   const auto log = sim.device->requestLog();
-  const auto firstCursor = std::find_if(log.begin(), log.end(),
-                                        [](const auto& r) { return r.command == kWriteCursorTable; });
-  const auto firstTable = std::find_if(log.begin(), log.end(),
-                                       [](const auto& r) { return r.command == kWriteProfileTable; });
+  const auto firstCursor = std::find_if(
+      log.begin(), log.end(), [](const auto& r) { return r.command == kWriteCursorTable; });
+  const auto firstTable = std::find_if(
+      log.begin(), log.end(), [](const auto& r) { return r.command == kWriteProfileTable; });
   ASSERT_NE(firstCursor, log.end());
   EXPECT_LT(firstCursor - log.begin(), firstTable - log.begin());
   const auto cursor = sim.device->memory().cursor;
@@ -161,7 +166,8 @@ TEST_F(MouseKeyApplyTest, TheMacroImageInTheMouseIsTheModelsByteForByte) {
   for (const std::vector<std::size_t>& counts :
        {std::vector<std::size_t>{100, 100, 47}, std::vector<std::size_t>{200, 49}}) {
     // 247 steps in three macros: 1022 bytes; 249 in two: exactly 1024.
-    for (const std::string& name : store.listedNames()) std::filesystem::remove(store.actionFile(name));
+    for (const std::string& name : store.listedNames())
+      std::filesystem::remove(store.actionFile(name));
     std::filesystem::remove(store.listFile());
     saveMacros(counts);
     const macro::MacroImagePlan plan = macro::prepareMacroImage(store, 1024);

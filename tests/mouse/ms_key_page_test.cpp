@@ -50,10 +50,11 @@ struct MsKeyPageTest : app::test::MainWindowHarness {
     ASSERT_TRUE(keys.setCount(1));
     ASSERT_TRUE(keys.setName(0, "Keys"));
     ASSERT_TRUE(keys.setSelect(0));
-    responder = std::make_unique<ui::ScopedModalResponder>([this](ui::Window& w) -> std::optional<int> {
-      if (auto* text = w.findControl("MessageText")) boxes.push_back(text->rawText());
-      return 1;
-    });
+    responder =
+        std::make_unique<ui::ScopedModalResponder>([this](ui::Window& w) -> std::optional<int> {
+          if (auto* text = w.findControl("MessageText")) boxes.push_back(text->rawText());
+          return 1;
+        });
   }
 
   void TearDown() override {
@@ -65,7 +66,8 @@ struct MsKeyPageTest : app::test::MainWindowHarness {
   // The mouse's profile 0 buttons, in the order of the layout's buttons.
   void giveMouseButtons(const std::array<KeyAssignment, kMouseButtons>& records) {
     auto memory = mouse->memory();
-    for (int b = 0; b < kMouseButtons; ++b) setRecord(memory.profileTables, b, records[static_cast<std::size_t>(b)]);
+    for (int b = 0; b < kMouseButtons; ++b)
+      setRecord(memory.profileTables, b, records[static_cast<std::size_t>(b)]);
     memory.activeProfile = 0;
     ASSERT_TRUE(mouse->setMemory(memory));
   }
@@ -127,8 +129,13 @@ struct MsKeyPageTest : app::test::MainWindowHarness {
 };
 
 TEST_F(MsKeyPageTest, TheOnlyLeftClickKeepsThePageClosedTwoLeftClicksMayBothChange) {
-  giveMouseButtons({{{0x10, 0x01, 0}, {0x10, 0x04, 0}, {0x10, 0x02, 0}, {0x10, 0x10, 0},
-                     {0x10, 0x08, 0}, {0x13, 0x03, 0}, {0x05, 0x05, 0x05}}});
+  giveMouseButtons({{{0x10, 0x01, 0},
+                     {0x10, 0x04, 0},
+                     {0x10, 0x02, 0},
+                     {0x10, 0x10, 0},
+                     {0x10, 0x08, 0},
+                     {0x13, 0x03, 0},
+                     {0x05, 0x05, 0x05}}});
   start();
   click("ms_key_1");
   EXPECT_TRUE(functionPageShown());
@@ -278,9 +285,8 @@ TEST_F(MsKeyPageTest, MacrosAreShownByNameAndPlayedWithAModeOrACount) {
   EXPECT_EQ(stored(3), (KeyAssignment{0x71, 1, 12}));
 
   // The macro editor renumbered the tables: the labels follow on request.
-  page->withTables([](const macro::MacroReferenceTables& tables) {
-    macro::renumberMacroReferences(tables, 0);
-  });
+  page->withTables(
+      [](const macro::MacroReferenceTables& tables) { macro::renumberMacroReferences(tables, 0); });
   page->tablesChanged();
   EXPECT_EQ(stored(3), (KeyAssignment{0x71, 0, 12}));
   EXPECT_EQ(control("ms_key_3")->text(), "Reload");
@@ -301,8 +307,13 @@ TEST_F(MsKeyPageTest, ReadingTheMouseRefreshesTheLabelsAndSavesTheKeyProfileFile
   ASSERT_EQ(profile::ReadProfileFile(keys.profilePath("Keys"), saved), profile::kProfileFileRead);
   EXPECT_EQ(saved, config->profileKeyTable(0)) << "the arrival's read";
 
-  giveMouseButtons({{{0x30, 0xE2, 0}, {0x10, 0x04, 0}, {0x10, 0x01, 0}, {0x72, 1, 0},
-                     {0x10, 0x08, 0}, {0x13, 0x03, 0}, {0x40, 0x01, 0}}});
+  giveMouseButtons({{{0x30, 0xE2, 0},
+                     {0x10, 0x04, 0},
+                     {0x10, 0x01, 0},
+                     {0x72, 1, 0},
+                     {0x10, 0x08, 0},
+                     {0x13, 0x03, 0},
+                     {0x40, 0x01, 0}}});
   window->sendMessage(pages::msg::kMouseReadAll);
   EXPECT_EQ(control("ms_key_0")->rawText(), "media_mute");
   EXPECT_EQ(control("ms_key_3")->rawText(), "GUN_2");
