@@ -18,7 +18,6 @@
 #include "platform/input_hook.h"
 #include "ui/control.h"
 #include "ui/dispatcher.h"
-#include "ui/language.h"
 #include "ui/window.h"
 
 namespace varnacle::mouse {
@@ -164,11 +163,11 @@ void MsKeyPage::hover(std::string_view name, bool in) {
 }
 
 void MsKeyPage::selectButton(int button) {
-  const int profile = config_.currentProfile();
+  const std::size_t profile = currentTable();
   const auto [record, defaultRecord, lastLeftClick] =
       config_.editKeyTables([&](device::TableSlot& defaults,
                                 std::array<device::TableSlot, device::kOnBoardProfiles>& tables) {
-        const auto& table = tables[static_cast<std::size_t>(std::clamp(profile, 0, 4))];
+        const auto& table = tables[profile];
         return std::tuple{recordAt(table, button), recordAt(defaults, button),
                           isLastLeftClick(table, button)};
       });
@@ -220,10 +219,7 @@ void MsKeyPage::showChoice(const FunctionChoice& c, const KeyAssignment& record)
   if (auto* count = context_.window.findControl(kCountPage))
     count->setVisible(c.category == kCategoryMacro && c.playMode == kMacroRepeatMode);
   if (c.category == kCategoryKeyboardKey) {
-    if (auto* edit = context_.window.findControl(kKeyEdit)) {
-      const std::string_view label = keyLabel(record.param1, record.param2);
-      edit->setText(label.empty() ? std::string() : ui::languageText(label));
-    }
+    showKey(keyLabel(record.param1, record.param2));
     startCapture();
   } else {
     stopCapture();
@@ -301,23 +297,23 @@ void MsKeyPage::store() {
   if (!page || !page->isVisible()) return;
   const auto* keyEdit = context_.window.findControl(kKeyEdit);
   const bool keyShown = keyEdit && !keyEdit->text().empty();
-  const int profile = std::clamp(config_.currentProfile(), 0, device::kOnBoardProfiles - 1);
+  const std::size_t profile = currentTable();
   const FunctionChoice choice = readChoice();
   config_.editKeyTables([&](device::TableSlot& defaults,
                             std::array<device::TableSlot, device::kOnBoardProfiles>& tables) {
     const auto record =
         assignmentFor(choice, underConstruction_, keyShown, recordAt(defaults, button_));
-    if (record) setRecord(tables[static_cast<std::size_t>(profile)], button_, *record);
+    if (record) setRecord(tables[profile], button_, *record);
   });
   refreshLabels();
 }
 
 void MsKeyPage::restoreDefault() {
   if (button_ < 0) return;
-  const int profile = std::clamp(config_.currentProfile(), 0, device::kOnBoardProfiles - 1);
+  const std::size_t profile = currentTable();
   config_.editKeyTables([&](device::TableSlot& defaults,
                             std::array<device::TableSlot, device::kOnBoardProfiles>& tables) {
-    setRecord(tables[static_cast<std::size_t>(profile)], button_, recordAt(defaults, button_));
+    setRecord(tables[profile], button_, recordAt(defaults, button_));
   });
   refreshLabels();
   selectButton(button_);
@@ -332,6 +328,14 @@ void MsKeyPage::editTyped(ui::Control& edit) {
     loading_ = false;
   }
   store();
+}
+
+// The key edit holds the key's text id, so a language switch shows it anew.
+void MsKeyPage::showKey(std::string_view label) {
+  if (auto* edit = context_.window.findControl(kKeyEdit)) {
+    edit->setResourceText(!label.empty());
+    edit->setText(std::string(label));
+  }
 }
 
 void MsKeyPage::startCapture() {
@@ -355,8 +359,7 @@ void MsKeyPage::keyCaptured(std::intptr_t packed) {
     code = macro::kKeypadEnterCode;
   const macro::MacroKeyRow* row = macro::findKeyRow(code);
   if (!row || row->category != kFnKeyboardKey) return;
-  if (auto* edit = context_.window.findControl(kKeyEdit))
-    edit->setText(ui::languageText(row->label));
+  showKey(row->label);
   underConstruction_ = KeyAssignment{kFnKeyboardKey, row->modifier, row->usage};
   store();
 }
@@ -408,6 +411,11 @@ void MsKeyPage::apply() {
   w.sendMessage(pages::msg::kProgressDone, outcome.status == MouseApplyOutcome::Status::failed
                                                ? pages::msg::kProgressFailed
                                                : 0);
+}
+
+std::size_t MsKeyPage::currentTable() const {
+  return static_cast<std::size_t>(
+      std::clamp(config_.currentProfile(), 0, device::kOnBoardProfiles - 1));
 }
 
 void MsKeyPage::setEditNumber(std::string_view edit, int value) {

@@ -17,6 +17,7 @@
 //
 // Threads: UI thread. The page lives as long as the main window and must not
 // outlive the MouseConfig and the hook it is given.
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -74,11 +75,14 @@ class MsKeyPage : public pages::Page, public macro::KeyTableAccess {
   void apply();
   void editTyped(ui::Control& edit);
   void keyCaptured(std::intptr_t packed);
+  void showKey(std::string_view label);
   void startCapture();
   void stopCapture();
   void fillMacroCombo();
   // Reads done: the labels follow and the key profile file keeps the table.
   void afterRead();
+  // The current on-board profile's table index (0-4).
+  std::size_t currentTable() const;
   void setEditNumber(std::string_view edit, int value);
   int editNumber(std::string_view edit) const;
   int comboItem(std::string_view combo) const;

@@ -239,12 +239,14 @@ QPainterPath buttonShape(int n) {
     case 3:
     case 4: {
       const LightBox& b = kMouseButtonBoxes[static_cast<std::size_t>(n)];
-      shape.addRoundedRect(QRectF(b.left + 3, b.top + 2, b.right - b.left - 6, b.bottom - b.top - 4), 5, 5);
+      shape.addRoundedRect(
+          QRectF(b.left + 3, b.top + 2, b.right - b.left - 6, b.bottom - b.top - 4), 5, 5);
       break;
     }
     default: {
       const LightBox& b = kMouseButtonBoxes[static_cast<std::size_t>(n)];
-      shape.addRoundedRect(QRectF(b.left + 1, b.top + 1, b.right - b.left - 2, b.bottom - b.top - 2), 3, 3);
+      shape.addRoundedRect(
+          QRectF(b.left + 1, b.top + 1, b.right - b.left - 2, b.bottom - b.top - 2), 3, 3);
       break;
     }
   }
@@ -270,8 +272,8 @@ QImage buttonImage(int n, bool down) {
 }  // namespace
 
 std::vector<ArtFile> mouseButtonArt() {
-  static constexpr std::array<const char*, 7> kNames = {"left",    "wheel", "right",  "forward",
-                                                        "back",    "dpi_add", "dpi_sub"};
+  static constexpr std::array<const char*, 7> kNames = {"left", "wheel",   "right",  "forward",
+                                                        "back", "dpi_add", "dpi_sub"};
   std::vector<ArtFile> art;
   for (int n = 0; n < static_cast<int>(kNames.size()); ++n) {
     for (bool down : {false, true}) {
