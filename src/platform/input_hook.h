@@ -5,9 +5,9 @@
 // swallowed, except the lock keys (Num Lock, Caps Lock, Scroll Lock), which
 // pass on to the system and never reach the sink.
 //
-// InputHook is the interface the pages use; the program's Linux and Windows
-// hooks implement it. SyntheticInputHook is the implementation whose events
-// come from its caller (tests), through the same rules.
+// InputHook is what the pages use, whichever hook serves them.
+// SyntheticInputHook takes its events from its caller (tests) and applies
+// the same rules a system hook does.
 //
 // Threads: install() and remove() on the UI thread. A sink runs on the thread
 // that delivers the event (the system's hook thread, or the caller of
