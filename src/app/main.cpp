@@ -19,6 +19,7 @@
 #include "mouse/mouse_config.h"
 #include "mouse/ms_deng_page.h"
 #include "mouse/ms_dpi_page.h"
+#include "mouse/ms_key_page.h"
 #include "pages/page_messages.h"
 #include "platform/debug_output.h"
 #include "platform/single_instance.h"
@@ -88,6 +89,9 @@ int run(int argc, char** argv, bool simulate) {
   mouseConfig = std::make_unique<mouse::MouseConfig>(window.liveLighting());
   window.addPage(std::make_unique<mouse::MsDpiPage>(window.pageContext(), *mouseConfig));
   window.addPage(std::make_unique<mouse::MsDengPage>(window.pageContext(), *mouseConfig));
+  // After the DPI page, which reads the mouse first. No input hook yet: the
+  // keyboard category shows the assigned key and captures none.
+  window.addPage(std::make_unique<mouse::MsKeyPage>(window.pageContext(), *mouseConfig, nullptr));
   if (!window.create(nullptr, app::kMainWindowTitle, {kMainWindowStyle, 0}, app::kMainWindowSize)) {
     std::fprintf(stderr, "varnacle-driver: the main window cannot be built from the skin\n");
     return 1;

@@ -442,10 +442,19 @@ std::intptr_t CMainWnd::handleMessage(std::uint32_t message, std::uintptr_t wPar
       trayClick(lParam);
       return 0;
     case msg::kProgressShow:
-      if (auto* c = findControl("setting_progress")) c->setVisible(true);
+      killTimer(kTimerProgress);
+      if (auto* c = findControl("setting_progress")) {
+        c->setText(std::string(kProgressText));
+        c->setVisible(true);
+      }
       break;
     case msg::kProgressDone:
-      setTimer(kTimerProgress, 1000);
+      if (wParam == msg::kProgressFailed) {
+        if (auto* c = findControl("setting_progress")) c->setText(std::string(kProgressFailedText));
+        setTimer(kTimerProgress, kProgressFailedShownMs);
+      } else {
+        setTimer(kTimerProgress, kProgressDoneShownMs);
+      }
       break;
     case msg::kHookKeySingleKey: debugOutput("WM_HOOK_KEY_SINGLEKEY"); break;
     case msg::kHookKeyKbHitKey: debugOutput("WM_HOOK_KEY_KBHITKEY"); return 0;

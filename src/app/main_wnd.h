@@ -37,6 +37,13 @@ inline constexpr int kTimerLivePush = 2;
 inline constexpr int kTimerPreviewTick = 3;
 inline constexpr int kTimerRepaint = 7;
 
+// The progress indicator: its text while an upload runs, the text it ends on
+// when the upload failed, and how long each end stays shown.
+inline constexpr std::string_view kProgressText = "setting_progress_text";
+inline constexpr std::string_view kProgressFailedText = "setting_failed_text";
+inline constexpr int kProgressDoneShownMs = 1000;
+inline constexpr int kProgressFailedShownMs = 5000;
+
 // Pacing of the worker threads and timers; tests shorten them.
 struct MainTiming {
   std::chrono::milliseconds presencePresent{100};

@@ -1,6 +1,7 @@
 #include "mouse/cursor_sequences.h"
 
 #include <algorithm>
+#include <mutex>
 #include <string>
 
 #include "device/exchanges.h"
@@ -51,6 +52,23 @@ bool readBackCursorSequences(device::DeviceSession& mouse) {
   const device::CursorReadBack readBack = device::readBackCursorTable(mouse);
   if (readBack.result != device::kResultOk || readBack.image.empty()) return false;
   return storeCursorImage(readBack.image);
+}
+
+CursorSendOutcome sendCursorSequences(device::DeviceSession& mouse) {
+  CursorSendOutcome outcome;
+  if (macro::MacroStore(DeviceKind::mouse).cursorNames().empty()) return outcome;
+  const auto image = buildCursorImageFromFiles();
+  if (!image) {
+    outcome.status = CursorSendOutcome::Status::tooLarge;
+    return outcome;
+  }
+  std::lock_guard lock(mouse.lock);
+  outcome.status = CursorSendOutcome::Status::sent;
+  for (const int result :
+       {mouse.beginConfig(), mouse.writeCursorTable(*image), mouse.endConfig()}) {
+    if (outcome.result == device::kResultOk) outcome.result = result;
+  }
+  return outcome;
 }
 
 }  // namespace varnacle::mouse

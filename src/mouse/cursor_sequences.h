@@ -29,4 +29,22 @@ bool storeCursorImage(std::span<const uint8_t> image);
 // read fails or the mouse holds no image with the magic.
 bool readBackCursorSequences(device::DeviceSession& mouse);
 
+// Sending the sequences to the mouse, as the first step of applying the
+// button assignments.
+struct CursorSendOutcome {
+  enum class Status {
+    sent,      // BeginConfig, WriteCursorTable with the whole image, EndConfig
+    none,      // "CURSORCOUNT" is 0: nothing sent
+    tooLarge,  // the image would exceed 3072 bytes: nothing sent
+  };
+  Status status = Status::none;
+  // The first command result other than 1 (1 when all went through or
+  // nothing was sent).
+  int result = 1;
+};
+
+// Builds the image from the sequence files and sends it (session lock held
+// throughout).
+CursorSendOutcome sendCursorSequences(device::DeviceSession& mouse);
+
 }  // namespace varnacle::mouse

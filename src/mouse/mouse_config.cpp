@@ -39,6 +39,10 @@ class FirstFailure {
 
 MouseConfig::MouseConfig(device::LiveLighting& live) : live_(live) {
   std::copy(kInitialDefaultKeys.begin(), kInitialDefaultKeys.end(), cache_.keyTable.begin());
+  // Until a mouse or a key profile file says otherwise, every profile's
+  // buttons hold the defaults.
+  for (device::TableSlot& table : cache_.profileTables)
+    std::copy(kInitialDefaultKeys.begin(), kInitialDefaultKeys.end(), table.begin());
   cache_.info[kInfoDpiBaseByte] = kDpiBase & 0xFF;
   cache_.info[kInfoDpiBaseByte + 1] = kDpiBase >> 8;
 }
@@ -60,6 +64,11 @@ int MouseConfig::readAll(device::DeviceSession& mouse) {
   {
     std::lock_guard lock(mutex_);
     cache_ = read;
+    if (outcome.result == device::kResultOk) {
+      mirror_.fill(read.profileTables);
+    } else {
+      mirror_.forget();
+    }
   }
   takeIntoWorking(read.records[profileIndex(active)], active);
   saveMouseLightingProfile(workingRecord());

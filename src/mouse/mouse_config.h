@@ -25,14 +25,16 @@
 #include "device/device_session.h"
 #include "device/exchanges.h"
 #include "device/live_lighting.h"
+#include "mouse/key_assignment_mirror.h"
 #include "mouse/mouse_settings_record.h"
 #include "mouse/preview_workers.h"
 
 namespace varnacle::mouse {
 
-// The mouse's default key table before any mouse has been read: left, middle,
-// right, forward, back, DPI loop, and a seventh button with no known function,
-// three bytes (function code, two parameters) per button.
+// The mouse's default key table before any mouse has been read, and the
+// buttons of every profile until then: left, middle, right, forward, back,
+// DPI loop, and a seventh button with no known function, three bytes
+// (function code, two parameters) per button.
 inline constexpr std::array<uint8_t, 21> kInitialDefaultKeys = {
     0x10, 0x01, 0x00, 0x10, 0x04, 0x00, 0x10, 0x02, 0x00, 0x10, 0x10,
     0x00, 0x10, 0x08, 0x00, 0x13, 0x03, 0x00, 0x05, 0x05, 0x05,
@@ -101,6 +103,15 @@ class MouseConfig {
     return std::forward<Change>(change)(cache_.keyTable, cache_.profileTables);
   }
 
+  // Runs `use(mirror)` under the lock with the mirror of the mouse's
+  // assignment area (the apply step reads and updates it); the same rules as
+  // for editKeyTables.
+  template <typename Use>
+  decltype(auto) withAssignmentMirror(Use&& use) {
+    std::lock_guard lock(mutex_);
+    return std::forward<Use>(use)(mirror_);
+  }
+
   // The mouse preview's state: the lighting page restarts it, the preview
   // worker steps it.
   MousePreview preview;
@@ -115,6 +126,7 @@ class MouseConfig {
   device::LiveLighting& live_;
   mutable std::mutex mutex_;
   device::MouseSettings cache_;
+  AssignmentMirror mirror_;
 };
 
 }  // namespace varnacle::mouse

@@ -38,5 +38,8 @@ inline constexpr std::uint32_t kKeyboardReadKeyTable = 0x0B03;
 // Upload progress of the save-to-device buttons.
 inline constexpr std::uint32_t kProgressShow = 0x0C00;
 inline constexpr std::uint32_t kProgressDone = 0x0C01;
+// wParam of kProgressDone when the upload did not reach the device: the
+// indicator then ends on a failure text instead of going away.
+inline constexpr std::uintptr_t kProgressFailed = 1;
 
 }  // namespace varnacle::pages::msg

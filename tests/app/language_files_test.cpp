@@ -84,7 +84,16 @@ constexpr auto kProgramTextIds = std::to_array<std::string_view>(
      "deng_same_mode_text", "kb_deng_custom_table_text", "kb_deng_all_bright_text",
      "kb_deng_all_kill_text", "profile_text", "profile_add_text", "profile_delete_text",
      "profile_copy_text", "profile_rename_text", "profile_import_text", "profile_export_text",
-     "profile_reset_text", "profile_save_text", "profile_link_text"});
+     "profile_reset_text", "profile_save_text", "profile_link_text",
+     // Button page and the upload's end.
+     "setting_failed_text", "key_function_text", "key_fct_default_text", "key_fct_mouse_text",
+     "key_fct_swing_lr_text", "key_fct_swing_ud_text", "key_fct_dpi_text",
+     "key_fct_fire_text", "key_fct_keyboard_text", "key_fct_media_text",
+     "key_fct_system_text", "key_fct_macro_text", "key_fct_gun_text", "key_amount_text",
+     "key_values_text", "key_fire_count_text", "key_fire_interval_text", "key_capture_text",
+     "key_play_mode_1_text", "key_play_mode_2_text", "key_play_mode_3_text",
+     "key_play_mode_4_text", "key_play_repeat_text", "key_repeat_count_text", "key_save_text",
+     "key_default_text"});
 
 // Lighting mode names: "<device>_deng_mode_<n>" for the mouse's 6, the keyboard's 10
 // and the mouse pad's 9 modes.

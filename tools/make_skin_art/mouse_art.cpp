@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QPainterPathStroker>
 #include <QRadialGradient>
+#include <array>
 #include <string>
 
 namespace varnacle::tools {
@@ -211,7 +212,78 @@ QImage arrow(bool right, bool hot) {
   return image;
 }
 
+// ---- The button page ------------------------------------------------------------------
+
+// The part of the mouse that button n is, in picture coordinates.
+QPainterPath buttonShape(int n) {
+  QPainterPath shape;
+  switch (n) {
+    case 0:
+    case 2: {
+      // A front half of the shell, down to the buttons' edge, less the wheel well.
+      QPainterPath half;
+      half.addRect(n == 0 ? QRectF(0, 0, 99, 131) : QRectF(101, 0, 99, 131));
+      QPainterPath edge(QPointF(0, 0));
+      edge.lineTo(200, 0);
+      edge.lineTo(200, 122);
+      edge.quadTo(100, 140, 0, 122);
+      edge.closeSubpath();
+      QPainterPath well;
+      well.addRoundedRect(QRectF(88, 37, 24, 52), 10, 10);
+      shape = shellOutline().intersected(half).intersected(edge).subtracted(well);
+      break;
+    }
+    case 1:
+      shape.addRoundedRect(QRectF(92, 40, 16, 46), 7, 7);
+      break;
+    case 3:
+    case 4: {
+      const LightBox& b = kMouseButtonBoxes[static_cast<std::size_t>(n)];
+      shape.addRoundedRect(
+          QRectF(b.left + 3, b.top + 2, b.right - b.left - 6, b.bottom - b.top - 4), 5, 5);
+      break;
+    }
+    default: {
+      const LightBox& b = kMouseButtonBoxes[static_cast<std::size_t>(n)];
+      shape.addRoundedRect(
+          QRectF(b.left + 1, b.top + 1, b.right - b.left - 2, b.bottom - b.top - 2), 3, 3);
+      break;
+    }
+  }
+  return shape;
+}
+
+// Button n in its own box: a faint outline normally, filled with the accent
+// colour while the pointer is on its label.
+QImage buttonImage(int n, bool down) {
+  const LightBox& b = kMouseButtonBoxes[static_cast<std::size_t>(n)];
+  const QRectF box(b.left, b.top, b.right - b.left, b.bottom - b.top);
+  QImage image = blank(box.size().toSize());
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.translate(-box.topLeft());
+  const QPainterPath shape = buttonShape(n);
+  p.setPen(QPen(down ? QColor::fromRgba(kAccent) : withAlpha(0xFFB8C4D0, 90), down ? 2.0 : 1.2));
+  p.setBrush(down ? withAlpha(kAccent, 120) : withAlpha(0xFFFFFFFF, 10));
+  p.drawPath(shape);
+  return image;
+}
+
 }  // namespace
+
+std::vector<ArtFile> mouseButtonArt() {
+  static constexpr std::array<const char*, 7> kNames = {"left", "wheel",   "right",  "forward",
+                                                        "back", "dpi_add", "dpi_sub"};
+  std::vector<ArtFile> art;
+  for (int n = 0; n < static_cast<int>(kNames.size()); ++n) {
+    for (bool down : {false, true}) {
+      art.push_back({std::string("ms/key_") + kNames[static_cast<std::size_t>(n)] +
+                         (down ? "_down.png" : "_normal.png"),
+                     [n, down] { return buttonImage(n, down); }});
+    }
+  }
+  return art;
+}
 
 std::vector<ArtFile> mouseLightingArt() {
   std::vector<ArtFile> art;

@@ -34,4 +34,19 @@ inline constexpr std::array<LightBox, 20> kMouseLightBoxes = {{
 // The page's images, in a fixed order.
 std::vector<ArtFile> mouseLightingArt();
 
+// The button page's pictures over the same mouse picture: for each of the
+// seven buttons a normal and a hover ("down") image, drawn into the box its
+// image control occupies (kMouseButtonBoxes, the same numbers as the layout,
+// relative to the mouse picture's top-left).
+inline constexpr std::array<LightBox, 7> kMouseButtonBoxes = {{
+    {30, 4, 99, 130},     // left button
+    {89, 38, 111, 88},    // wheel
+    {101, 4, 170, 130},   // right button
+    {14, 150, 32, 190},   // forward (side, front)
+    {12, 194, 30, 234},   // back (side, rear)
+    {92, 92, 108, 104},   // DPI up
+    {92, 106, 108, 118},  // DPI down
+}};
+std::vector<ArtFile> mouseButtonArt();
+
 }  // namespace varnacle::tools

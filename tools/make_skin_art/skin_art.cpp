@@ -444,6 +444,7 @@ std::vector<ArtFile> skinArt() {
   art.push_back({"common/skin_page_sel.png", [] { return pageButton(true); }});
   art.push_back({"common/skin_swatch_hot.png", swatchFrame});
   for (ArtFile& file : mouseLightingArt()) art.push_back(std::move(file));
+  for (ArtFile& file : mouseButtonArt()) art.push_back(std::move(file));
   return art;
 }
 

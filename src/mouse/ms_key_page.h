@@ -1,0 +1,100 @@
+#pragma once
+// The mouse's button page (layout class "MS_Key_UI"): the seven buttons on
+// the picture of the mouse with their assignments as labels, the function
+// page that changes the selected button's assignment in the current on-board
+// profile's key table, and the apply that sends the fire-key sequences,
+// macros and assignments to the mouse.
+//
+// Edits change memory only (MouseConfig's key tables); nothing reaches the
+// mouse before the apply. Keyboard keys are captured through the input hook
+// in single-key mode: its events come back to the main window as
+// WM_HOOK_MOU_SINGLEKEY and reach the page through deviceMessage().
+//
+// Added after the DPI page, whose reads of the mouse this page then shows.
+// The page is also the macro editor's way to the mouse's key tables
+// (KeyTableAccess): a deleted macro's references are renumbered there, and
+// the page saves the key profile file and rebuilds its labels afterwards.
+//
+// Threads: UI thread. The page lives as long as the main window and must not
+// outlive the MouseConfig and the hook it is given.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "macro/key_table_access.h"
+#include "mouse/key_assignment.h"
+#include "pages/page.h"
+
+namespace varnacle::platform {
+class InputHook;
+}  // namespace varnacle::platform
+
+namespace varnacle::mouse {
+
+class MouseConfig;
+
+class MsKeyPage : public pages::Page, public macro::KeyTableAccess {
+ public:
+  // `hook` captures keyboard keys; null where the system offers no hook
+  // (the keyboard category then shows the assigned key but captures none).
+  MsKeyPage(const pages::PageContext& context, MouseConfig& config, platform::InputHook* hook);
+  ~MsKeyPage() override;
+  MsKeyPage(const MsKeyPage&) = delete;
+  MsKeyPage& operator=(const MsKeyPage&) = delete;
+
+  void startUp() override;
+  void notify(const ui::Notification& n) override;
+  void deviceMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
+  void deviceShown(DeviceKind kind) override;
+
+  // Sets the seven buttons' texts and tips from the current profile's key
+  // table (macro names from the mouse's macro list). Called after every
+  // store, on profile switches and reads, and by the macro editor after it
+  // renumbered the tables.
+  void refreshLabels();
+
+  // KeyTableAccess: the five profile tables' seven buttons and the default
+  // table, under MouseConfig's lock.
+  void withTables(const std::function<void(const macro::MacroReferenceTables&)>& use) override;
+  void tablesChanged() override;
+
+  // The button whose assignment the function page edits, -1 before the
+  // first selection.
+  int editedButton() const { return button_; }
+
+ private:
+  void selectButton(int button);
+  void hover(std::string_view name, bool in);
+  void categoryChosen(int item);
+  void showCategory(int item);
+  void startChoices(int item);
+  void showChoice(const FunctionChoice& choice, const KeyAssignment& record);
+  FunctionChoice readChoice() const;
+  void store();
+  void restoreDefault();
+  void apply();
+  void editTyped(ui::Control& edit);
+  void keyCaptured(std::intptr_t packed);
+  void showKey(std::string_view label);
+  void startCapture();
+  void stopCapture();
+  void fillMacroCombo();
+  // Reads done: the labels follow and the key profile file keeps the table.
+  void afterRead();
+  // The current on-board profile's table index (0-4).
+  std::size_t currentTable() const;
+  void setEditNumber(std::string_view edit, int value);
+  int editNumber(std::string_view edit) const;
+  int comboItem(std::string_view combo) const;
+  void selectComboItem(std::string_view combo, int item);
+
+  pages::PageContext context_;
+  MouseConfig& config_;
+  platform::InputHook* hook_;
+  int button_ = -1;
+  KeyAssignment underConstruction_;
+  // Set while the page fills its controls, so their notifications store nothing.
+  bool loading_ = false;
+};
+
+}  // namespace varnacle::mouse
