@@ -84,7 +84,10 @@ constexpr auto kProgramTextIds = std::to_array<std::string_view>(
      "deng_same_mode_text", "kb_deng_custom_table_text", "kb_deng_all_bright_text",
      "kb_deng_all_kill_text", "profile_text", "profile_add_text", "profile_delete_text",
      "profile_copy_text", "profile_rename_text", "profile_import_text", "profile_export_text",
-     "profile_reset_text", "profile_save_text", "profile_link_text"});
+     "profile_reset_text", "profile_save_text", "profile_link_text",
+     // Names of controls that show only a picture, by layout name.
+     "skinbtn", "minbtn", "maxbtn", "restorebtn", "closebtn", "ms_Deng_FXL_btn",
+     "ms_Deng_FXR_btn"});
 
 // Lighting mode names: "<device>_deng_mode_<n>" for the mouse's 6, the keyboard's 10
 // and the mouse pad's 9 modes.
