@@ -9,6 +9,8 @@
 #include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QAccessibleWidget>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <cstdio>
 
 #include "ui/language.h"
@@ -342,6 +344,9 @@ void nameNativeWidgets(Control& c) {
       if (w->accessibleName() != name) w->setAccessibleName(name);
       const QString tip = qs(c.toolTip());
       if (w->accessibleDescription() != tip) w->setAccessibleDescription(tip);
+      // The drop-down's list of items is named after it.
+      if (auto* box = qobject_cast<QComboBox*>(w); box && box->view()->accessibleName() != name)
+        box->view()->setAccessibleName(name);
     }
   if (auto* container = dynamic_cast<Container*>(&c))
     for (int i = 0; i < container->count(); ++i) nameNativeWidgets(*container->itemAt(i));

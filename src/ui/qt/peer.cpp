@@ -74,11 +74,15 @@ class PaintedWidget : public QWidget, public ControlRef {
       control->paint(painter);
     }
     qp.translate(r.left, r.top);
-    if (hasFocus() || currentRowOfFocusedList()) paintFocusMark(qp, rect());
+    if ((hasFocus() && markFocus_) || currentRowOfFocusedList()) paintFocusMark(qp, rect());
   }
 
+  // The mark shows where the keyboard took the focus, not where the window
+  // put it on activation or a click left it.
   void focusInEvent(QFocusEvent* e) override {
     QWidget::focusInEvent(e);
+    markFocus_ = e->reason() != Qt::ActiveWindowFocusReason &&
+                 e->reason() != Qt::MouseFocusReason && e->reason() != Qt::PopupFocusReason;
     update();
   }
   void focusOutEvent(QFocusEvent* e) override {
@@ -89,6 +93,10 @@ class PaintedWidget : public QWidget, public ControlRef {
   // Space and Enter press a button; arrow keys move through an option group.
   void keyPressEvent(QKeyEvent* e) override {
     if (!control || !clickable() || e->modifiers() & ~Qt::KeypadModifier) return QWidget::keyPressEvent(e);
+    if (!markFocus_) {
+      markFocus_ = true;
+      update();
+    }
     switch (e->key()) {
       case Qt::Key_Space:
       case Qt::Key_Return:
@@ -173,6 +181,7 @@ class PaintedWidget : public QWidget, public ControlRef {
   }
 
   detail::Kind kind_;
+  bool markFocus_ = false;
 };
 
 class ComboWidget : public QComboBox, public ControlRef {
