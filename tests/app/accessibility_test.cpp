@@ -38,8 +38,8 @@ using namespace std::chrono_literals;
 
 // Roles a user operates; each must carry a name.
 const std::set<QAccessible::Role> kInteractive = {
-    QAccessible::Button,   QAccessible::CheckBox,     QAccessible::RadioButton,
-    QAccessible::PageTab,  QAccessible::Slider,       QAccessible::ComboBox,
+    QAccessible::Button,       QAccessible::CheckBox, QAccessible::RadioButton,
+    QAccessible::PageTab,      QAccessible::Slider,   QAccessible::ComboBox,
     QAccessible::EditableText, QAccessible::List,     QAccessible::ListItem,
     QAccessible::ColorChooser, QAccessible::SpinBox,
 };
@@ -367,9 +367,8 @@ TEST_F(MainWindowAccessibilityTest, TheWindowAtTwiceThePixelsMatchesItAtOne) {
     two.fill(Qt::black);
     root->render(&two, QPoint(), QRegion(), QWidget::DrawChildren);
     two.setDevicePixelRatio(1);
-    const QImage down =
-        two.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(
-            QImage::Format_ARGB32);
+    const QImage down = two.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                            .convertToFormat(QImage::Format_ARGB32);
     double difference = 0;
     for (int y = 0; y < size.height(); ++y)
       for (int x = 0; x < size.width(); ++x) {

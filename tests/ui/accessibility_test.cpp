@@ -75,13 +75,13 @@ TEST_F(AccessibilityTest, EveryControlHasItsRoleAndAHumanName) {
   EXPECT_EQ(top->role(), QAccessible::Window);
   EXPECT_EQ(top->text(QAccessible::Name).toStdString(), "Example");
   const std::map<std::string, QAccessible::Role> roles = {
-      {"title", QAccessible::StaticText},  {"closebtn", QAccessible::Button},
-      {"opt_a", QAccessible::RadioButton}, {"check", QAccessible::CheckBox},
-      {"combo", QAccessible::ComboBox},    {"slider", QAccessible::Slider},
+      {"title", QAccessible::StaticText},     {"closebtn", QAccessible::Button},
+      {"opt_a", QAccessible::RadioButton},    {"check", QAccessible::CheckBox},
+      {"combo", QAccessible::ComboBox},       {"slider", QAccessible::Slider},
       {"progress", QAccessible::ProgressBar}, {"edit", QAccessible::EditableText},
       {"palette", QAccessible::ColorChooser}, {"list", QAccessible::List},
-      {"row_1", QAccessible::ListItem},    {"row_2_button", QAccessible::Button},
-      {"body", QAccessible::Grouping},     {"picture", QAccessible::Grouping},
+      {"row_1", QAccessible::ListItem},       {"row_2_button", QAccessible::Button},
+      {"body", QAccessible::Grouping},        {"picture", QAccessible::Grouping},
   };
   for (const auto& [name, role] : roles) {
     QAccessibleInterface* iface = at(name);
@@ -161,8 +161,7 @@ TEST_F(AccessibilityTest, TabGoesThroughTheEnabledControlsInReadingOrder) {
     order.push_back(focused());
   }
   EXPECT_EQ(order, (std::vector<std::string>{"closebtn", "opt_a", "opt_b", "combo", "slider",
-                                             "edit", "list", "row_2_button", "closebtn",
-                                             "opt_a"}));
+                                             "edit", "list", "row_2_button", "closebtn", "opt_a"}));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
   EXPECT_EQ(focused(), "closebtn");
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
@@ -276,7 +275,8 @@ TEST(ScaledImages, DoubleSizeFilesServeScaledDisplaysPixelForPixel) {
   // A part of the image names the plain file's pixels.
   const QImage checker = drawnAt("file='" + file + "' source='0,0,5,5'", 5, 2.0);
   for (int y = 0; y < 10; ++y)
-    for (int x = 0; x < 10; ++x) ASSERT_EQ(checker.pixel(x, y), doubled.pixel(x, y)) << x << "," << y;
+    for (int x = 0; x < 10; ++x)
+      ASSERT_EQ(checker.pixel(x, y), doubled.pixel(x, y)) << x << "," << y;
   EXPECT_EQ(drawnAt("file='" + file + "' source='5,0,10,5'", 5, 2.0).pixel(4, 4), 0xFF0000FFu);
   // Without a double-size file the plain one is scaled to the device pixels.
   fs::remove(dir / "mark@2x.png");

@@ -6,10 +6,10 @@
 // as nameless fillers); drop-downs, sliders and edits keep the toolkit's
 // interfaces and are given their names. The tree follows the control tree:
 // plain spacers without text, image or name are left out.
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QAccessibleWidget>
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <cstdio>
 
@@ -265,7 +265,8 @@ class ControlAccessible : public QAccessibleWidget, public QAccessibleValueInter
     if (!c || index < 0) return nullptr;
     const auto children = shownChildren(*c);
     if (index >= static_cast<int>(children.size())) return nullptr;
-    return QAccessible::queryAccessibleInterface(widgetOf(*children[static_cast<std::size_t>(index)]));
+    return QAccessible::queryAccessibleInterface(
+        widgetOf(*children[static_cast<std::size_t>(index)]));
   }
 
   int indexOfChild(const QAccessibleInterface* child) const override {
@@ -300,8 +301,8 @@ class WindowAccessible : public QAccessibleWidget {
 
   QAccessible::Role role() const override {
     Window* window = windowOfTop(widget());
-    const bool modal = window && Window::Native::of(*window) &&
-                       Window::Native::of(*window)->modalLoop;
+    const bool modal =
+        window && Window::Native::of(*window) && Window::Native::of(*window)->modalLoop;
     return modal ? QAccessible::Dialog : QAccessible::Window;
   }
 
@@ -338,16 +339,7 @@ QAccessibleInterface* accessibleFactory(const QString&, QObject* object) {
 }
 
 void nameNativeWidgets(Control& c) {
-  if (isNativeKind(c))
-    if (QWidget* w = widgetOf(c)) {
-      const QString name = qs(accessibleName(c));
-      if (w->accessibleName() != name) w->setAccessibleName(name);
-      const QString tip = qs(c.toolTip());
-      if (w->accessibleDescription() != tip) w->setAccessibleDescription(tip);
-      // The drop-down's list of items is named after it.
-      if (auto* box = qobject_cast<QComboBox*>(w); box && box->view()->accessibleName() != name)
-        box->view()->setAccessibleName(name);
-    }
+  refreshAccessibleName(c);
   if (auto* container = dynamic_cast<Container*>(&c))
     for (int i = 0; i < container->count(); ++i) nameNativeWidgets(*container->itemAt(i));
 }
@@ -392,6 +384,18 @@ std::string windowName(Window& window) {
     }
   }
   return title;
+}
+
+void refreshAccessibleName(Control& c) {
+  QWidget* w = widgetOf(c);
+  if (!w || !isNativeKind(c)) return;
+  const QString name = qs(accessibleName(c));
+  if (w->accessibleName() != name) w->setAccessibleName(name);
+  const QString tip = qs(c.toolTip());
+  if (w->accessibleDescription() != tip) w->setAccessibleDescription(tip);
+  // The drop-down's list of items is named after it.
+  if (auto* box = qobject_cast<QComboBox*>(w); box && box->view()->accessibleName() != name)
+    box->view()->setAccessibleName(name);
 }
 
 void installAccessibility() {

@@ -100,8 +100,9 @@ std::string windowName(Window& window);
 // Installs the interfaces of the painted controls and windows (once, with the
 // application).
 void installAccessibility();
-// Gives the toolkit's own widgets of the window their names again (after a
-// layout or language change).
+// Gives the toolkit's own widget of a control (drop-down, slider, edit) its
+// name again, or all of a window's (after a layout or language change).
+void refreshAccessibleName(Control& c);
 void refreshAccessibleNames(Window& window);
 
 // Lays out a container's children (and theirs) inside its current size.

@@ -68,8 +68,10 @@ PickedImage pickImage(const std::string& file, double ratio) {
   if (ratio > 1.0) {
     const auto slash = file.find_last_of("/\\");
     const auto dot = file.rfind('.');
-    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    std::string doubled = hasExtension ? file.substr(0, dot) + "@2x" + file.substr(dot) : file + "@2x";
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    std::string doubled =
+        hasExtension ? file.substr(0, dot) + "@2x" + file.substr(dot) : file + "@2x";
     if (const QImage* image = skinImage(doubled)) return {std::move(doubled), image, 2};
   }
   return {file, skinImage(file), 1};

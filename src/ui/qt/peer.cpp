@@ -43,8 +43,9 @@ Option* groupNeighbour(Option& from, int step) {
     todo.pop_back();
     auto* o = dynamic_cast<Option*>(c);
     QWidget* w = widgetOf(*c);
-    if (o && o->group() == from.group() && (o == &from || (o->isEnabled() && w && w->isVisibleTo(w->window()))))
-      group.push_back(o);
+    const bool reachable =
+        o && (o == &from || (o->isEnabled() && w && w->isVisibleTo(w->window())));
+    if (reachable && o->group() == from.group()) group.push_back(o);
     if (auto* container = dynamic_cast<Container*>(c))
       for (int i = container->count() - 1; i >= 0; --i) todo.push_back(container->itemAt(i));
   }
@@ -92,7 +93,8 @@ class PaintedWidget : public QWidget, public ControlRef {
 
   // Space and Enter press a button; arrow keys move through an option group.
   void keyPressEvent(QKeyEvent* e) override {
-    if (!control || !clickable() || e->modifiers() & ~Qt::KeypadModifier) return QWidget::keyPressEvent(e);
+    if (!control || !clickable() || e->modifiers() & ~Qt::KeypadModifier)
+      return QWidget::keyPressEvent(e);
     if (!markFocus_) {
       markFocus_ = true;
       update();
@@ -412,6 +414,7 @@ void Peer::syncLook(Control& c) {
   if (!w) return;
   w->setToolTip(qs(c.toolTip()));
   w->setEnabled(c.isEnabled());
+  if (c.window()) refreshAccessibleName(c);
   if (c.peer()->kind == Kind::Combo || c.peer()->kind == Kind::Edit ||
       c.peer()->kind == Kind::Slider) {
     QPalette pal = w->palette();
