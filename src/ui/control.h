@@ -55,8 +55,10 @@ class Control {
   // The element name of the layout format ("Control", "Button", "Combo" ...).
   virtual std::string_view className() const { return "Control"; }
 
+  // The layout name; the toolkit widget carries it as its object name, so
+  // desktop tools find the control by it.
   const std::string& name() const { return name_; }
-  void setName(std::string name) { name_ = std::move(name); }
+  void setName(std::string name);
 
   // GetText: what the control shows. In resource-text mode the stored text is a
   // language key and this is its entry in the loaded language file (the key

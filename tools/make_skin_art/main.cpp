@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "paint_helpers.h"
 #include "skin_art.h"
 
 namespace {
@@ -26,9 +27,15 @@ int cannotWrite(const QString& file) {
 
 int writeSkin(const QDir& skin) {
   for (const auto& art : varnacle::tools::skinArt()) {
-    const QString file = skin.filePath(QString::fromStdString(art.path));
-    if (!makeFolderOf(file) || !art.draw().save(file, "PNG")) return cannotWrite(file);
+    for (int scale : {1, 2}) {
+      if (scale == 2 && !art.doubled) continue;
+      varnacle::tools::artScale() = scale;
+      const std::string path = scale == 1 ? art.path : varnacle::tools::doubledName(art.path);
+      const QString file = skin.filePath(QString::fromStdString(path));
+      if (!makeFolderOf(file) || !art.draw().save(file, "PNG")) return cannotWrite(file);
+    }
   }
+  varnacle::tools::artScale() = 1;
   return 0;
 }
 

@@ -225,7 +225,7 @@ QImage titleButton(Glyph glyph, State state) {
   QImage image = blank(kTitleButtonSize);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
-  const QRectF area = QRectF(image.rect()).adjusted(2, 2, -2, -2);
+  const QRectF area = logicalRect(image).adjusted(2, 2, -2, -2);
   QColor glyphColour = QColor::fromRgba(kGlyph);
   if (state != State::Normal) {
     QColor fill = state == State::Hot ? withAlpha(0xFFFFFFFF, 30) : withAlpha(kAccent, 210);
@@ -323,7 +323,7 @@ QImage deviceTab(Device device, bool selected) {
   QImage image = blank(kTabSize);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
-  const QRectF area(image.rect());
+  const QRectF area = logicalRect(image);
   if (selected) {
     p.setPen(Qt::NoPen);
     p.setBrush(withAlpha(kAccent, 40));
@@ -380,7 +380,7 @@ QImage programIcon() {
 QImage pageButton(bool selected) {
   QImage image = blank(kPageButtonSize);
   QPainter p(&image);
-  const QRectF area(image.rect());
+  const QRectF area = logicalRect(image);
   p.fillRect(area, withAlpha(selected ? kAccent : 0xFFFFFFFF, selected ? 36 : 18));
   if (selected)
     p.fillRect(QRectF(area.left(), area.bottom() - 2, area.width(), 2), QColor::fromRgba(kAccent));
@@ -393,7 +393,7 @@ QImage swatchFrame() {
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(withAlpha(0xFFFFFFFF, 220), 2.0));
-  p.drawRect(QRectF(image.rect()).adjusted(1, 1, -1, -1));
+  p.drawRect(logicalRect(image).adjusted(1, 1, -1, -1));
   return image;
 }
 
@@ -419,13 +419,20 @@ bool writeProgramIconSvg(const QString& file) {
   return p.end();
 }
 
+std::string doubledName(const std::string& path) {
+  const auto dot = path.rfind('.');
+  return dot == std::string::npos ? path + "@2x" : path.substr(0, dot) + "@2x" + path.substr(dot);
+}
+
 std::vector<ArtFile> skinArt() {
   std::vector<ArtFile> art;
   for (const Theme& theme : kThemes) {
-    art.push_back({theme.file, [&theme] { return background(theme); }});
+    // Backgrounds are soft gradients: one size serves every scale.
+    art.push_back({theme.file, [&theme] { return background(theme); }, false});
     if (&theme == &kThemes.front()) continue;  // the default is offered by the reset
     for (bool hot : {false, true})
-      art.push_back({thumbnailName(theme, hot), [&theme, hot] { return thumbnail(theme, hot); }});
+      art.push_back(
+          {thumbnailName(theme, hot), [&theme, hot] { return thumbnail(theme, hot); }, false});
   }
   for (const TitleButton& button : kTitleButtons) {
     for (const StateName& state : kStates) {

@@ -14,7 +14,13 @@ namespace varnacle::tools {
 struct ArtFile {
   std::string path;  // relative to the skin folder
   std::function<QImage()> draw;
+  // Also drawn at twice the size as "<name>@2x.png" for displays scaled
+  // beyond 100 %.
+  bool doubled = true;
 };
+
+// The name of the double-size file of a skin image ("a/b.png" -> "a/b@2x.png").
+std::string doubledName(const std::string& path);
 
 // Every generated image, in a fixed order.
 std::vector<ArtFile> skinArt();

@@ -59,6 +59,7 @@ Application::Created Application::create(int& argc, char** argv) {
   std::unique_ptr<Application> app(new Application());
   app->native_->qapp = std::make_unique<QApplication>(argc, argv);
   app->native_->qapp->setQuitOnLastWindowClosed(false);
+  installAccessibility();
   current = app.get();
   markUiThread();
   endShutdown();

@@ -1,4 +1,5 @@
 // Controls: the state kept by each kind and its hand-over to the widget.
+#include <QAccessible>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSlider>
@@ -20,6 +21,24 @@ Color hsv(double hue, double saturation, double value) {
          static_cast<Color>(c.blue());
 }
 
+// Tells assistive technologies that a control's name or checked state changed.
+void announceName(const Control& c) {
+  QWidget* w = widgetOf(c);
+  if (!w || !QAccessible::isActive()) return;
+  QAccessibleEvent event(w, QAccessible::NameChanged);
+  QAccessible::updateAccessibility(&event);
+}
+
+void announceSelected(const Control& c) {
+  QWidget* w = widgetOf(c);
+  if (!w || !QAccessible::isActive()) return;
+  QAccessible::State changed;
+  changed.checked = true;
+  changed.selected = true;
+  QAccessibleStateChangeEvent event(w, changed);
+  QAccessible::updateAccessibility(&event);
+}
+
 }  // namespace
 
 // ---- Control ----------------------------------------------------------------
@@ -30,6 +49,11 @@ Control::Control(detail::Kind kind) : peer_(std::make_unique<detail::Peer>(*this
 
 Control::~Control() = default;
 
+void Control::setName(std::string name) {
+  name_ = std::move(name);
+  if (peer_->widget) peer_->widget->setObjectName(qs(name_));
+}
+
 std::string Control::text() const {
   return resourceText_ ? languageText(text_) : text_;
 }
@@ -37,6 +61,7 @@ std::string Control::text() const {
 void Control::setText(std::string text) {
   text_ = std::move(text);
   textChanged();
+  announceName(*this);
 }
 
 void Control::setResourceText(bool on) {
@@ -195,7 +220,9 @@ void Control::paint(Painter& painter) {
 }
 
 void Control::reloadText() {
-  if (resourceText_) textChanged();
+  if (!resourceText_) return;
+  textChanged();
+  announceName(*this);
 }
 
 void Control::raise(std::string_view type, std::uintptr_t wParam, std::intptr_t lParam) {
@@ -327,6 +354,7 @@ void Option::setSelected(bool selected, bool notify) {
   if (selected_ == selected) return;
   selected_ = selected;
   invalidate();
+  announceSelected(*this);
   std::vector<Option*> others;
   if (selected && !group_.empty()) {
     Control* top = this;
@@ -342,6 +370,7 @@ void Option::setSelected(bool selected, bool notify) {
     if (o == this || alive[i].expired() || !o->selected_) continue;
     o->selected_ = false;
     o->invalidate();
+    announceSelected(*o);
     if (notify) o->raise(notify::kSelectChanged, 0);
   }
   if (notify && !self.expired()) raise(notify::kSelectChanged, selected ? 1 : 0);

@@ -88,6 +88,22 @@ std::unique_ptr<Control> buildLayoutFile(std::string_view layout, Window& window
 // The widgets (null when none exists).
 QWidget* widgetOf(const Control& c);
 QWidget* topWidgetOf(Window& w);
+// The window whose top-level widget this is (null for any other widget).
+Window* windowOfTop(QWidget* w);
+
+// What assistive technologies are told: the human name of a control (its
+// language text by layout name, shown text, tooltip, or the label before it)
+// and of a window (a frame its title, a modal dialog the heading in its
+// caption band).
+std::string accessibleName(const Control& c);
+std::string windowName(Window& window);
+// Installs the interfaces of the painted controls and windows (once, with the
+// application).
+void installAccessibility();
+// Gives the toolkit's own widget of a control (drop-down, slider, edit) its
+// name again, or all of a window's (after a layout or language change).
+void refreshAccessibleName(Control& c);
+void refreshAccessibleNames(Window& window);
 
 // Lays out a container's children (and theirs) inside its current size.
 void layoutTree(Control& c);

@@ -1,5 +1,7 @@
 // The Painter on QPainter, the skin image cache and window fonts.
 #include <QFileInfo>
+#include <cmath>
+#include <optional>
 #include <QTextDocument>
 #include <unordered_map>
 
@@ -45,6 +47,49 @@ std::string fullPath(const std::string& file) {
   if (QFileInfo(qs(file)).isAbsolute()) return file;
   Application* app = Application::instance();
   return app ? app->resolve(file) : file;
+}
+
+// Device pixels per logical pixel where the painter draws now (the display's
+// scale factor on screen, the canvas's in an offscreen rendering).
+double deviceRatio(const QPainter& p) {
+  const QTransform t = p.combinedTransform();
+  return std::max(1.0, std::hypot(t.m11(), t.m12()));
+}
+
+// A skin image for drawing at `ratio`: the "@2x" file beside it when the ratio
+// asks for more pixels than the file has and the skin has one.
+struct PickedImage {
+  std::string file;
+  const QImage* image = nullptr;
+  int scale = 1;
+};
+
+PickedImage pickImage(const std::string& file, double ratio) {
+  if (ratio > 1.0) {
+    const auto slash = file.find_last_of("/\\");
+    const auto dot = file.rfind('.');
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    std::string doubled =
+        hasExtension ? file.substr(0, dot) + "@2x" + file.substr(dot) : file + "@2x";
+    if (const QImage* image = skinImage(doubled)) return {std::move(doubled), image, 2};
+  }
+  return {file, skinImage(file), 1};
+}
+
+// The part of the picked image a description's source rectangle (in the
+// plain file's pixels) covers.
+QRect sourceRect(const PickedImage& picked, const std::optional<Rect>& source) {
+  if (!source) return picked.image->rect();
+  const QRect r = qrect(*source);
+  return {r.x() * picked.scale, r.y() * picked.scale, r.width() * picked.scale,
+          r.height() * picked.scale};
+}
+
+// The destination's size in device pixels.
+QSize deviceSize(const Rect& dest, double ratio) {
+  return {std::max(1, static_cast<int>(std::lround(dest.width() * ratio))),
+          std::max(1, static_cast<int>(std::lround(dest.height() * ratio)))};
 }
 
 QRectF qrectf(const Rect& r) {
@@ -175,14 +220,15 @@ void QtPainter::drawText(const Rect& r, std::string_view utf8, const TextStyle& 
 bool QtPainter::drawImage(std::string_view description, const Rect& dest) {
   auto d = parseImageDescription(description);
   if (!d) return false;
-  const QImage* image = skinImage(d->file);
-  if (!image) return false;
+  const double ratio = deviceRatio(p_);
+  const PickedImage picked = pickImage(d->file, ratio);
+  if (!picked.image) return false;
   if (dest.empty()) return true;
-  const QRect source = d->source ? qrect(*d->source) : image->rect();
-  const QImage& scaled = scaledImage(d->file, *image, source, QSize(dest.width(), dest.height()));
+  const QImage& scaled = scaledImage(picked.file, *picked.image, sourceRect(picked, d->source),
+                                     deviceSize(dest, ratio));
   p_.save();
   p_.setOpacity(d->fade / 255.0);
-  p_.drawImage(dest.left, dest.top, scaled);
+  p_.drawImage(qrectf(dest), scaled);
   p_.restore();
   return true;
 }
@@ -191,11 +237,12 @@ bool QtPainter::drawTintedImage(std::string_view description, const Rect& dest, 
                                 int alpha) {
   auto d = parseImageDescription(description);
   if (!d || dest.empty()) return false;
-  const QImage* image = skinImage(d->file);
-  if (!image) return false;
-  const QRect source = d->source ? qrect(*d->source) : image->rect();
+  const double ratio = deviceRatio(p_);
+  const PickedImage picked = pickImage(d->file, ratio);
+  if (!picked.image) return false;
   // The image at the destination's size, its opaque parts covered by the tint.
-  QImage layer = scaledImage(d->file, *image, source, QSize(dest.width(), dest.height()));
+  QImage layer = scaledImage(picked.file, *picked.image, sourceRect(picked, d->source),
+                             deviceSize(dest, ratio));
   {
     QPainter lp(&layer);
     lp.setCompositionMode(QPainter::CompositionMode_SourceAtop);
@@ -203,7 +250,7 @@ bool QtPainter::drawTintedImage(std::string_view description, const Rect& dest, 
     tint.setAlpha(std::clamp(alpha, 0, 255));
     lp.fillRect(layer.rect(), tint);
   }
-  p_.drawImage(dest.left, dest.top, layer);
+  p_.drawImage(qrectf(dest), layer);
   return true;
 }
 

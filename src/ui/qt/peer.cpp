@@ -1,6 +1,8 @@
 // The widget behind each control kind, and the way its events reach the control.
+#include <QAccessible>
 #include <QComboBox>
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollArea>
@@ -15,11 +17,51 @@ namespace varnacle::ui {
 namespace {
 
 // The painted kinds: plain controls, labels, buttons, options, containers, rows.
+// The mark of the control that has the keyboard focus: a light dashed frame
+// over a dark one, seen on light and dark faces alike.
+void paintFocusMark(QPainter& qp, const QRect& r) {
+  qp.save();
+  qp.setRenderHint(QPainter::Antialiasing, false);
+  qp.setBrush(Qt::NoBrush);
+  const QRect frame = r.adjusted(1, 1, -2, -2);
+  qp.setPen(QPen(QColor(0, 0, 0, 200), 1));
+  qp.drawRect(frame);
+  qp.setPen(QPen(QColor(255, 255, 255, 240), 1, Qt::DashLine));
+  qp.drawRect(frame);
+  qp.restore();
+}
+
+// The option `step` places from `from` in its group, in layout order, among
+// the shown and enabled ones (null when there is none).
+Option* groupNeighbour(Option& from, int step) {
+  std::vector<Option*> group;
+  Control* top = &from;
+  while (top->parent()) top = top->parent();
+  std::vector<Control*> todo{top};
+  while (!todo.empty()) {
+    Control* c = todo.back();
+    todo.pop_back();
+    auto* o = dynamic_cast<Option*>(c);
+    QWidget* w = widgetOf(*c);
+    const bool reachable =
+        o && (o == &from || (o->isEnabled() && w && w->isVisibleTo(w->window())));
+    if (reachable && o->group() == from.group()) group.push_back(o);
+    if (auto* container = dynamic_cast<Container*>(c))
+      for (int i = container->count() - 1; i >= 0; --i) todo.push_back(container->itemAt(i));
+  }
+  const auto at = std::find(group.begin(), group.end(), &from) - group.begin();
+  const auto to = at + step;
+  if (group.size() < 2 || to < 0 || to >= static_cast<std::ptrdiff_t>(group.size())) return nullptr;
+  return group[static_cast<std::size_t>(to)];
+}
+
 class PaintedWidget : public QWidget, public ControlRef {
  public:
   PaintedWidget(Control& c, detail::Kind kind) : kind_(kind) {
     control = &c;
     setAttribute(Qt::WA_Hover);
+    // Reached with Tab only, so a click does not move the focus away from an edit.
+    if (kind == detail::Kind::Button || kind == detail::Kind::Option) setFocusPolicy(Qt::TabFocus);
   }
 
  protected:
@@ -28,8 +70,59 @@ class PaintedWidget : public QWidget, public ControlRef {
     QPainter qp(this);
     Rect r = control->rect();
     qp.translate(-r.left, -r.top);
-    QtPainter painter(qp, control->window());
-    control->paint(painter);
+    {
+      QtPainter painter(qp, control->window());
+      control->paint(painter);
+    }
+    qp.translate(r.left, r.top);
+    if ((hasFocus() && markFocus_) || currentRowOfFocusedList()) paintFocusMark(qp, rect());
+  }
+
+  // The mark shows where the keyboard took the focus, not where the window
+  // put it on activation or a click left it.
+  void focusInEvent(QFocusEvent* e) override {
+    QWidget::focusInEvent(e);
+    markFocus_ = e->reason() != Qt::ActiveWindowFocusReason &&
+                 e->reason() != Qt::MouseFocusReason && e->reason() != Qt::PopupFocusReason;
+    update();
+  }
+  void focusOutEvent(QFocusEvent* e) override {
+    QWidget::focusOutEvent(e);
+    update();
+  }
+
+  // Space and Enter press a button; arrow keys move through an option group.
+  void keyPressEvent(QKeyEvent* e) override {
+    if (!control || !clickable() || e->modifiers() & ~Qt::KeypadModifier)
+      return QWidget::keyPressEvent(e);
+    if (!markFocus_) {
+      markFocus_ = true;
+      update();
+    }
+    switch (e->key()) {
+      case Qt::Key_Space:
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+        if (!e->isAutoRepeat()) detail::Peer::clicked(*control);
+        return;
+      case Qt::Key_Left:
+      case Qt::Key_Up:
+      case Qt::Key_Right:
+      case Qt::Key_Down:
+        if (auto* option = dynamic_cast<Option*>(control); option && !option->group().empty()) {
+          const bool forward = e->key() == Qt::Key_Right || e->key() == Qt::Key_Down;
+          if (Option* to = groupNeighbour(*option, forward ? 1 : -1)) {
+            QPointer<QWidget> target = widgetOf(*to);
+            detail::Peer::clicked(*to);
+            if (target) target->setFocus(Qt::OtherFocusReason);
+          }
+          return;
+        }
+        break;
+      default:
+        break;
+    }
+    QWidget::keyPressEvent(e);
   }
 
   void enterEvent(QEnterEvent*) override { hover(true); }
@@ -74,6 +167,13 @@ class PaintedWidget : public QWidget, public ControlRef {
            dynamic_cast<ListElement*>(control) != nullptr;
   }
 
+  bool currentRowOfFocusedList() const {
+    auto* row = dynamic_cast<ListElement*>(control);
+    if (!row || !row->isSelected()) return false;
+    const QWidget* list = widgetOf(*row->list());
+    return list && list->hasFocus();
+  }
+
   void hover(bool in) {
     if (!control) return;
     control->peer()->hot = in;
@@ -83,6 +183,7 @@ class PaintedWidget : public QWidget, public ControlRef {
   }
 
   detail::Kind kind_;
+  bool markFocus_ = false;
 };
 
 class ComboWidget : public QComboBox, public ControlRef {
@@ -176,10 +277,57 @@ class ListWidget : public QScrollArea, public ControlRef {
     setWidgetResizable(false);
     content_ = new PaintedWidget(l, detail::Kind::Container);
     setWidget(content_);
+    setFocusPolicy(Qt::StrongFocus);
   }
   QWidget* content() const { return content_; }
 
  protected:
+  // Arrow keys, Home, End and the page keys select rows as a click would;
+  // Space and Enter click the selected row again.
+  void keyPressEvent(QKeyEvent* e) override {
+    auto* list = dynamic_cast<List*>(control);
+    if (!list || list->rowCount() == 0 || e->modifiers() & ~Qt::KeypadModifier)
+      return QScrollArea::keyPressEvent(e);
+    const int current = list->currentIndex();
+    const int last = list->rowCount() - 1;
+    const int page = std::max(1, viewport()->height() / std::max(1, list->itemHeight()));
+    int to = current;
+    switch (e->key()) {
+      case Qt::Key_Up: to = current < 0 ? 0 : current - 1; break;
+      case Qt::Key_Down: to = current + 1; break;
+      case Qt::Key_Home: to = 0; break;
+      case Qt::Key_End: to = last; break;
+      case Qt::Key_PageUp: to = current - page; break;
+      case Qt::Key_PageDown: to = current < 0 ? page - 1 : current + page; break;
+      case Qt::Key_Space:
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+        if (ListElement* row = list->row(current); row && !e->isAutoRepeat())
+          detail::Peer::rowClicked(*row);
+        return;
+      default:
+        return QScrollArea::keyPressEvent(e);
+    }
+    to = std::clamp(to, 0, last);
+    if (to == current) return;
+    if (ListElement* row = list->row(to)) detail::Peer::rowClicked(*row);
+    // The handler may have changed the list or removed it.
+    auto* still = dynamic_cast<List*>(control);
+    ListElement* now = still ? still->row(still->currentIndex()) : nullptr;
+    if (now && widgetOf(*now) && QAccessible::isActive()) {
+      QAccessibleEvent focus(widgetOf(*now), QAccessible::Focus);
+      QAccessible::updateAccessibility(&focus);
+    }
+  }
+  void focusInEvent(QFocusEvent* e) override {
+    QScrollArea::focusInEvent(e);
+    content_->update();
+  }
+  void focusOutEvent(QFocusEvent* e) override {
+    QScrollArea::focusOutEvent(e);
+    content_->update();
+  }
+
   void resizeEvent(QResizeEvent* e) override {
     QScrollArea::resizeEvent(e);
     if (control) layoutTree(*control);
@@ -266,6 +414,7 @@ void Peer::syncLook(Control& c) {
   if (!w) return;
   w->setToolTip(qs(c.toolTip()));
   w->setEnabled(c.isEnabled());
+  if (c.window()) refreshAccessibleName(c);
   if (c.peer()->kind == Kind::Combo || c.peer()->kind == Kind::Edit ||
       c.peer()->kind == Kind::Slider) {
     QPalette pal = w->palette();

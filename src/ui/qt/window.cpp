@@ -1,6 +1,8 @@
 // Windows: the top-level widget, modal runs, timers, messages and the registry
 // that lets other threads address a window by id.
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <algorithm>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QScreen>
@@ -20,13 +22,63 @@ std::map<WindowId, Window*>& registry() {
 }
 WindowId nextId = 1;
 
+// The controls in reading order: layouts in their stacking order, children
+// placed freely (pictures with keys on them) top to bottom, then left to right.
+void readingOrder(Control& c, std::vector<Control*>& out) {
+  out.push_back(&c);
+  auto* container = dynamic_cast<Container*>(&c);
+  if (!container) return;
+  std::vector<Control*> children;
+  for (int i = 0; i < container->count(); ++i) children.push_back(container->itemAt(i));
+  if (container->direction() == Container::Direction::None) {
+    std::stable_sort(children.begin(), children.end(), [](Control* a, Control* b) {
+      const Rect ra = a->rect(), rb = b->rect();
+      return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
+    });
+  }
+  for (Control* child : children) readingOrder(*child, out);
+}
+
 class TopWidget : public QWidget {
  public:
   TopWidget(Window& window, QWidget* parent, Qt::WindowFlags flags)
       : QWidget(parent, flags), window_(&window) {}
   void forget() { window_ = nullptr; }
+  Window* owner() const { return window_; }
 
  protected:
+  // Tab and Shift+Tab go through the enabled, shown controls in reading order.
+  bool focusNextPrevChild(bool next) override {
+    if (!window_ || !window_->root()) return QWidget::focusNextPrevChild(next);
+    std::vector<Control*> order;
+    readingOrder(*window_->root(), order);
+    std::vector<QWidget*> stops;
+    for (Control* c : order) {
+      QWidget* w = widgetOf(*c);
+      if (w && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(this))
+        stops.push_back(w);
+    }
+    if (stops.empty()) return QWidget::focusNextPrevChild(next);
+    int at = -1;
+    for (QWidget* f = focusWidget(); f && at < 0 && f != this; f = f->parentWidget())
+      for (std::size_t i = 0; i < stops.size(); ++i)
+        if (stops[i] == f) at = static_cast<int>(i);
+    const int n = static_cast<int>(stops.size());
+    const int to = at < 0 ? (next ? 0 : n - 1) : (at + (next ? 1 : n - 1)) % n;
+    stops[static_cast<std::size_t>(to)]->setFocus(next ? Qt::TabFocusReason
+                                                       : Qt::BacktabFocusReason);
+    return true;
+  }
+  // Escape closes a window that runs modal as its cancel would.
+  void keyPressEvent(QKeyEvent* e) override {
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier && window_ &&
+        Window::Native::of(*window_)->modalLoop) {
+      window_->close(0);
+      return;
+    }
+    QWidget::keyPressEvent(e);
+  }
+
   void resizeEvent(QResizeEvent*) override {
     if (window_) window_->relayout();
   }
@@ -92,6 +144,7 @@ bool Window::create(Window* parent, std::string_view title, WindowStyle style, S
   native_->layoutSize = info.size;
   if (style.exStyle & kExStyleNoActivate) top->setAttribute(Qt::WA_ShowWithoutActivating);
   top->setWindowTitle(qs(title));
+  top->setObjectName(qs(windowClassName()));
 
   root_ = std::move(root);
   widgetOf(*root_)->setParent(top);
@@ -331,11 +384,15 @@ void Window::relayout() {
   if (!root_ || !native_ || !native_->top) return;
   if (QWidget* w = widgetOf(*root_)) w->setGeometry(native_->top->rect());
   layoutTree(*root_);
+  refreshAccessibleNames(*this);
 }
 
 void Window::reloadText() {
   for (auto& [id, window] : registry())
-    if (window->root_) window->root_->reloadText();
+    if (window->root_) {
+      window->root_->reloadText();
+      refreshAccessibleNames(*window);
+    }
 }
 
 void Window::addFont(int id, Font font, bool isDefault) {
@@ -357,6 +414,11 @@ void Window::addStyle(std::string name,
 const std::vector<std::pair<std::string, std::string>>* Window::style(std::string_view name) const {
   auto it = styles_.find(name);
   return it == styles_.end() ? nullptr : &it->second;
+}
+
+Window* windowOfTop(QWidget* w) {
+  auto* top = dynamic_cast<TopWidget*>(w);
+  return top ? top->owner() : nullptr;
 }
 
 QWidget* topWidgetOf(Window& w) {
