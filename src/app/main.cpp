@@ -64,6 +64,7 @@ int run(int argc, char** argv, bool simulate) {
     return 1;
   }
   ui::Application& application = *created.app;
+  application.setDesktopEntry("org.varnacle.driver");
   if (!application.loadResourceIndex("res.xml")) {
     std::fprintf(stderr, "varnacle-driver: the skin folder %s is missing or damaged\n",
                  application.skinFolder().c_str());

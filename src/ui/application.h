@@ -37,6 +37,11 @@ class Application {
   // The full path of a resource name or skin-relative (or absolute) file.
   std::string resolve(std::string_view nameOrFile) const;
 
+  // The id of the program's desktop entry ("org.example.tool", without
+  // ".desktop"): Wayland desktops match the program's windows to its menu
+  // entry and icon by it.
+  void setDesktopEntry(std::string_view id);
+
   // The message loop: runs until quit(); returns its exit code.
   int run();
   void quit(int exitCode = 0);

@@ -67,6 +67,10 @@ Application::Created Application::create(int& argc, char** argv) {
   return {std::move(app), {}};
 }
 
+void Application::setDesktopEntry(std::string_view id) {
+  QGuiApplication::setDesktopFileName(QString::fromUtf8(id.data(), static_cast<qsizetype>(id.size())));
+}
+
 Application::~Application() {
   clearImageCache();
   native_->qapp.reset();
