@@ -58,6 +58,10 @@ constexpr std::array<InsertButton, 14> kInsertButtons = {{
     {"macro_inset_movedownkey_btn", 13, "mouse_y_down_edit"},
 }};
 
+// Background of the insert group button whose group is shown, and of the others.
+constexpr ui::Color kChosenGroupColor = 0xFF016E94;
+constexpr ui::Color kGroupColor = 0xFF2B3440;
+
 constexpr std::string_view kNameRowStyle = "listex_item_style";
 constexpr int kNameRowHeight = 25;
 constexpr int kStepRowHeight = 30;
@@ -336,9 +340,12 @@ void MacroPage::insertStep(int row, std::string_view distanceEdit) {
   showState();
 }
 
+// One group's press and release buttons at a time; its button is lit.
 void MacroPage::showInsertGroup(std::string_view group) {
-  for (const InsertGroup& g : kInsertGroups)
+  for (const InsertGroup& g : kInsertGroups) {
     if (auto* c = find(g.container)) c->setVisible(g.container == group);
+    if (auto* b = find(g.button)) b->setBkColor(g.container == group ? kChosenGroupColor : kGroupColor);
+  }
 }
 
 void MacroPage::stepClicked(ui::ListElement& row) {
