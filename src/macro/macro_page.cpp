@@ -475,7 +475,8 @@ void MacroPage::showState() {
   const bool hasMacro = !editor_.names().empty();
   if (auto* list = find("MacroName_list")) list->setEnabled(!editing);
   if (auto* tabs = find<ui::TabLayout>("macro_tab_saveorcancel")) tabs->selectItem(editing ? 1 : 0);
-  for (std::string_view stem : {"macro_btn_name_sub", "macro_btn_save", "macro_btn_cancel"})
+  for (std::string_view stem : {"macro_btn_name_sub", "macro_btn_savemacroname", "macro_btn_import",
+                                 "macro_btn_export", "macro_btn_save", "macro_btn_cancel"})
     if (auto* c = find(stem)) c->setEnabled(hasMacro);
   for (std::string_view stem : kStepButtons)
     if (auto* c = find(stem)) c->setEnabled(hasMacro);

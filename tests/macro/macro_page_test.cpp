@@ -222,7 +222,8 @@ TEST_F(MacroPageTest, PageStartShowsTheListOpensTheLastMacroAndKeepsRecordingDis
 TEST_F(MacroPageTest, WithoutMacrosTheStepControlsAreDisabledUntilAnAdd) {
   start();
   for (const char* name : {"ms_macro_btn_save", "ms_macro_btn_cancel", "ms_macro_btn_up",
-                           "ms_macro_btn_deleteall", "ms_macro_btn_name_sub"})
+                           "ms_macro_btn_deleteall", "ms_macro_btn_name_sub",
+                           "ms_macro_btn_savemacroname", "ms_macro_btn_export"})
     EXPECT_FALSE(control(name)->isEnabled()) << name;
   click("ms_macro_btn_name_add");
   EXPECT_EQ(names(), Lines{"name_1"});
