@@ -24,10 +24,18 @@ bool StepList::move(Move where) {
   const int last = size() - 1;
   int to = selected_;
   switch (where) {
-    case Move::up: to = selected_ - 1; break;
-    case Move::down: to = selected_ + 1; break;
-    case Move::top: to = 0; break;
-    case Move::bottom: to = last; break;
+    case Move::up:
+      to = selected_ - 1;
+      break;
+    case Move::down:
+      to = selected_ + 1;
+      break;
+    case Move::top:
+      to = 0;
+      break;
+    case Move::bottom:
+      to = last;
+      break;
   }
   if (to < 0 || to > last || to == selected_) return false;
   const auto from = lines_.begin() + selected_;
@@ -107,9 +115,12 @@ EditResult MacroEditor::add() {
   if (names_.size() >= static_cast<size_t>(kMaxMacros)) return EditResult::listFull;
   const std::string name = nextMacroName(names_);
   switch (store_.appendMacro(name)) {
-    case MacroNameResult::ok: break;
-    case MacroNameResult::listFull: return EditResult::listFull;
-    default: return EditResult::failed;
+    case MacroNameResult::ok:
+      break;
+    case MacroNameResult::listFull:
+      return EditResult::listFull;
+    default:
+      return EditResult::failed;
   }
   names_.push_back(name);
   return open(static_cast<int>(names_.size()) - 1);
@@ -133,10 +144,13 @@ EditResult MacroEditor::remove(const MacroReferenceTables& tables) {
 EditResult MacroEditor::rename(std::string_view newName) {
   if (selected_ < 0) return EditResult::nothing;
   switch (store_.renameMacro(selected_, newName, steps_.lines())) {
-    case MacroNameResult::ok: break;
+    case MacroNameResult::ok:
+      break;
     case MacroNameResult::nameUsed:
-    case MacroNameResult::unsafeName: return EditResult::nameUsed;
-    default: return EditResult::failed;
+    case MacroNameResult::unsafeName:
+      return EditResult::nameUsed;
+    default:
+      return EditResult::failed;
   }
   names_[static_cast<size_t>(selected_)] = std::string(newName);
   return EditResult::done;
@@ -206,10 +220,13 @@ EditResult MacroEditor::importFrom(const std::filesystem::path& source) {
   if (selected_ < 0) return EditResult::nothing;
   if (editing_) return EditResult::editing;
   switch (store_.importMacro(source, selectedName())) {
-    case MacroImportResult::ok: break;
+    case MacroImportResult::ok:
+      break;
     case MacroImportResult::unsafeName:
-    case MacroImportResult::failed: return EditResult::failed;
-    default: return EditResult::badImport;
+    case MacroImportResult::failed:
+      return EditResult::failed;
+    default:
+      return EditResult::badImport;
   }
   return open(selected_);
 }

@@ -14,12 +14,12 @@ namespace {
 
 // The six step buttons; the save and cancel buttons go with them.
 constexpr std::array<std::string_view, 6> kStepButtons = {
-    "macro_btn_up",     "macro_btn_down",   "macro_btn_uptop",
+    "macro_btn_up",         "macro_btn_down",   "macro_btn_uptop",
     "macro_btn_downbottom", "macro_btn_delete", "macro_btn_deleteall"};
 // The recording button and its options (recording is not offered yet).
 constexpr std::array<std::string_view, 6> kRecordingControls = {
-    "macro_btn_redio",   "macro_keyboard_event", "macro_mouse_click",
-    "macro_mouse_roller", "macro_mouse_move",    "macro_check_time"};
+    "macro_btn_redio",    "macro_keyboard_event", "macro_mouse_click",
+    "macro_mouse_roller", "macro_mouse_move",     "macro_check_time"};
 
 // The five insert groups: the button that shows a group and its container.
 struct InsertGroup {
@@ -80,6 +80,10 @@ ui::FileDialogRequest macroFileDialog(ui::Window& owner, bool save) {
 
 }  // namespace
 
+std::string_view stepRowName(DeviceKind device) {
+  return device == DeviceKind::keyboard ? "kb_macro_action" : "ms_macro_action";
+}
+
 MacroPage::MacroPage(const pages::PageContext& context, MacroPageOptions options)
     : context_(context),
       options_(std::move(options)),
@@ -132,7 +136,8 @@ void MacroPage::notify(const ui::Notification& n) {
     if (stem == "macro_combo_mouselect") mouseChosen(item);
   } else if (n.type == ui::notify::kItemClick) {
     auto* row = dynamic_cast<ui::ListElement*>(n.sender);
-    if (row && stem == "macro_action" && row->list() == find<ui::List>("Macro_list"))
+    if (row && sender == stepRowName(options_.device) &&
+        row->list() == find<ui::List>("Macro_list"))
       stepClicked(*row);
   } else if (n.type == ui::notify::kTextChanged) {
     if (stem == "_macro_edit_ActionDelay" || stem == "_macro_edit_mou_action_delay")
@@ -190,14 +195,27 @@ void MacroPage::selectChanged(const ui::Notification& n, const std::string& stem
 
 void MacroPage::say(EditResult result) {
   switch (result) {
-    case EditResult::editing: options_.messages.show("message_text_3"); break;
-    case EditResult::editingOpen: options_.messages.show("message_text_4"); break;
-    case EditResult::listFull: options_.messages.showNumber("message_text_17", kMaxMacros); break;
-    case EditResult::nameUsed: options_.messages.show("message_text_5"); break;
-    case EditResult::badImport: options_.messages.show(kImportRefusedText); break;
-    case EditResult::failed: options_.messages.show(kFileNotWrittenText); break;
+    case EditResult::editing:
+      options_.messages.show("message_text_3");
+      break;
+    case EditResult::editingOpen:
+      options_.messages.show("message_text_4");
+      break;
+    case EditResult::listFull:
+      options_.messages.showNumber("message_text_17", kMaxMacros);
+      break;
+    case EditResult::nameUsed:
+      options_.messages.show("message_text_5");
+      break;
+    case EditResult::badImport:
+      options_.messages.show(kImportRefusedText);
+      break;
+    case EditResult::failed:
+      options_.messages.show(kFileNotWrittenText);
+      break;
     case EditResult::done:
-    case EditResult::nothing: break;
+    case EditResult::nothing:
+      break;
   }
 }
 
@@ -219,8 +237,9 @@ void MacroPage::deleteMacro() {
   const int position = editor_.selectedMacro();
   bool referenced = false;
   if (options_.keyTables)
-    options_.keyTables->withTables(
-        [&](const MacroReferenceTables& tables) { referenced = isMacroReferenced(tables, position); });
+    options_.keyTables->withTables([&](const MacroReferenceTables& tables) {
+      referenced = isMacroReferenced(tables, position);
+    });
   if (referenced && options_.messages.show("message_text_2") != 1) return;
   if (options_.messages.show("message_text_4") != 1) return;
 
@@ -263,7 +282,8 @@ void MacroPage::openMacro(int position) {
   if (result == EditResult::editingOpen) {
     // The list shows the macro whose steps are being edited, so that Save
     // stores them where they came from.
-    if (auto* list = find<ui::List>("MacroName_list")) list->selectItem(editor_.selectedMacro(), false);
+    if (auto* list = find<ui::List>("MacroName_list"))
+      list->selectItem(editor_.selectedMacro(), false);
     return say(result);
   }
   if (result != EditResult::done) return;
@@ -282,7 +302,8 @@ void MacroPage::exportMacro() {
 void MacroPage::importMacro() {
   if (editor_.selectedMacro() < 0) return;
   if (editor_.editing()) return say(EditResult::editing);
-  const std::optional<std::string> path = ui::runFileDialog(macroFileDialog(context_.window, false));
+  const std::optional<std::string> path =
+      ui::runFileDialog(macroFileDialog(context_.window, false));
   if (!path) return;
   const EditResult result = editor_.importFrom(*path);
   if (result == EditResult::done) {
@@ -344,7 +365,8 @@ void MacroPage::insertStep(int row, std::string_view distanceEdit) {
 void MacroPage::showInsertGroup(std::string_view group) {
   for (const InsertGroup& g : kInsertGroups) {
     if (auto* c = find(g.container)) c->setVisible(g.container == group);
-    if (auto* b = find(g.button)) b->setBkColor(g.container == group ? kChosenGroupColor : kGroupColor);
+    if (auto* b = find(g.button))
+      b->setBkColor(g.container == group ? kChosenGroupColor : kGroupColor);
   }
 }
 
@@ -358,8 +380,10 @@ void MacroPage::stepClicked(ui::ListElement& row) {
   showStepEditor(static_cast<int>(view.page));
   const std::string pause = std::to_string(view.pauseUnits);
   if (view.page == StepEditorPage::keyboard) {
-    if (auto* c = find<ui::Combo>("macro_combo_keyselect")) c->selectItem1(view.keyItem, false, false);
-    if (auto* c = find<ui::Combo>("macro_combo_upordown")) c->selectItem1(view.pressItem, false, false);
+    if (auto* c = find<ui::Combo>("macro_combo_keyselect"))
+      c->selectItem1(view.keyItem, false, false);
+    if (auto* c = find<ui::Combo>("macro_combo_upordown"))
+      c->selectItem1(view.pressItem, false, false);
     if (auto* c = find("_macro_edit_ActionDelay")) c->setText(pause);
   } else if (view.page == StepEditorPage::mouse) {
     if (auto* c = find<ui::Combo>("macro_combo_mouselect"))
@@ -467,7 +491,8 @@ void MacroPage::showStepRow(int index) {
 }
 
 void MacroPage::showStepSelection() {
-  if (auto* list = find<ui::List>("Macro_list")) list->selectItem(editor_.steps().selected(), false);
+  if (auto* list = find<ui::List>("Macro_list"))
+    list->selectItem(editor_.steps().selected(), false);
 }
 
 void MacroPage::showState() {
@@ -476,7 +501,7 @@ void MacroPage::showState() {
   if (auto* list = find("MacroName_list")) list->setEnabled(!editing);
   if (auto* tabs = find<ui::TabLayout>("macro_tab_saveorcancel")) tabs->selectItem(editing ? 1 : 0);
   for (std::string_view stem : {"macro_btn_name_sub", "macro_btn_savemacroname", "macro_btn_import",
-                                 "macro_btn_export", "macro_btn_save", "macro_btn_cancel"})
+                                "macro_btn_export", "macro_btn_save", "macro_btn_cancel"})
     if (auto* c = find(stem)) c->setEnabled(hasMacro);
   for (std::string_view stem : kStepButtons)
     if (auto* c = find(stem)) c->setEnabled(hasMacro);
@@ -494,7 +519,7 @@ void MacroPage::applyStyle(ui::Control& control, std::string_view style) {
 
 std::unique_ptr<ui::ListElement> MacroPage::makeStepRow(const std::string& line) {
   auto row = std::make_unique<ui::ListContainerElement>();
-  row->setName(name("macro_action"));
+  row->setName(std::string(stepRowName(options_.device)));
   row->setFixedHeight(kStepRowHeight);
   row->setUserData(line);
   for (int i = 0; i < 3; ++i) row->add(std::make_unique<ui::Label>());

@@ -31,6 +31,10 @@ class Window;
 
 namespace varnacle::macro {
 
+// The name of a step row of the mouse page ("ms_macro_action") and of the
+// keyboard page ("kb_macro_action").
+std::string_view stepRowName(DeviceKind device);
+
 // How the page tells and asks the user: a message box with the text of a
 // text id, answering 1 for confirm; `showNumber` fills the text's "%d".
 struct PageMessages {
@@ -63,8 +67,6 @@ class MacroPage : public pages::Page {
   // the last macro.
   void startUp() override;
   void notify(const ui::Notification& n) override;
-
-  const MacroEditor& editor() const { return editor_; }
 
  private:
   std::string name(std::string_view stem) const;

@@ -199,10 +199,14 @@ MacroImportResult MacroStore::importMacro(const std::filesystem::path& source,
   }
   if (!bytes) return MacroImportResult::unreadable;
   switch (checkActionFile(profile::IniDocument::fromBytes(*bytes))) {
-    case ActionFileCheck::ok: break;
-    case ActionFileCheck::noCount: return MacroImportResult::notMacroFile;
-    case ActionFileCheck::tooManySteps: return MacroImportResult::tooManySteps;
-    case ActionFileCheck::badStep: return MacroImportResult::badStep;
+    case ActionFileCheck::ok:
+      break;
+    case ActionFileCheck::noCount:
+      return MacroImportResult::notMacroFile;
+    case ActionFileCheck::tooManySteps:
+      return MacroImportResult::tooManySteps;
+    case ActionFileCheck::badStep:
+      return MacroImportResult::badStep;
   }
   const std::filesystem::path target = profile::findIgnoringCase(actionFile(name));
   std::lock_guard lock(profile::fileLock(target));

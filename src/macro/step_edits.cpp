@@ -21,7 +21,9 @@ bool isMouseStep(const MacroAction& step) {
 // The first move row: rows from here to kMouseEventStepRows − 1 are moves.
 constexpr size_t kFirstMoveRow = 10;
 
-uint8_t pressBit(bool pressed) { return pressed ? kPressFlag : 0; }
+uint8_t pressBit(bool pressed) {
+  return pressed ? kPressFlag : 0;
+}
 
 }  // namespace
 
@@ -64,7 +66,8 @@ StepEditorView stepEditorView(const MacroAction& step) {
     }
     const auto kind = static_cast<MacroStepKind>(step.stepKind());
     if (kind == MacroStepKind::MoveHorizontal || kind == MacroStepKind::MoveVertical) {
-      const size_t first = kind == MacroStepKind::MoveHorizontal ? kFirstMoveRow : kFirstMoveRow + 2;
+      const size_t first =
+          kind == MacroStepKind::MoveHorizontal ? kFirstMoveRow : kFirstMoveRow + 2;
       view.mouseItem = static_cast<int>(step.flag() ? first : first + 1);
       view.move = true;
       view.distance = step.value;
@@ -74,7 +77,8 @@ StepEditorView stepEditorView(const MacroAction& step) {
   view.page = StepEditorPage::keyboard;
   view.pressItem = step.pressed != 0 ? 1 : 0;
   const MacroKeyRow* row = nullptr;
-  if (step.stepKind() == static_cast<uint8_t>(MacroStepKind::UsageKey)) row = findUsageRow(step.value);
+  if (step.stepKind() == static_cast<uint8_t>(MacroStepKind::UsageKey))
+    row = findUsageRow(step.value);
   if (step.stepKind() == static_cast<uint8_t>(MacroStepKind::ModifierKey))
     row = findModifierRow(step.value);
   if (row) view.keyItem = static_cast<int>(row - MacroKeyTable.data());

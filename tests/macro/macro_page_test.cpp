@@ -158,7 +158,8 @@ struct MacroPageTest : app::test::MainWindowHarness {
 
   Lines names(std::string_view listName = "ms_MacroName_list") {
     Lines out;
-    for (int i = 0; i < list(listName)->rowCount(); ++i) out.push_back(list(listName)->row(i)->text());
+    for (int i = 0; i < list(listName)->rowCount(); ++i)
+      out.push_back(list(listName)->row(i)->text());
     return out;
   }
   Lines rowLines(std::string_view listName = "ms_Macro_list") {
@@ -221,9 +222,9 @@ TEST_F(MacroPageTest, PageStartShowsTheListOpensTheLastMacroAndKeepsRecordingDis
 
 TEST_F(MacroPageTest, WithoutMacrosTheStepControlsAreDisabledUntilAnAdd) {
   start();
-  for (const char* name : {"ms_macro_btn_save", "ms_macro_btn_cancel", "ms_macro_btn_up",
-                           "ms_macro_btn_deleteall", "ms_macro_btn_name_sub",
-                           "ms_macro_btn_savemacroname", "ms_macro_btn_export"})
+  for (const char* name :
+       {"ms_macro_btn_save", "ms_macro_btn_cancel", "ms_macro_btn_up", "ms_macro_btn_deleteall",
+        "ms_macro_btn_name_sub", "ms_macro_btn_savemacroname", "ms_macro_btn_export"})
     EXPECT_FALSE(control(name)->isEnabled()) << name;
   click("ms_macro_btn_name_add");
   EXPECT_EQ(names(), Lines{"name_1"});
