@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "profile/ini_document.h"
 #include "profile/ini_store.h"
 
 namespace varnacle::macro {
@@ -41,6 +42,21 @@ std::vector<MacroAction> readActions(const std::filesystem::path& file) {
     actions.push_back(parseMacroAction(line).value_or(MacroAction{}));
   }
   return actions;
+}
+
+ActionFileCheck checkActionFile(const profile::IniDocument& doc) {
+  if (!doc.has(kCountSection, "count")) return ActionFileCheck::noCount;
+  const std::string count = doc.get(kCountSection, "count");
+  if (count.empty() || count.find_first_not_of("0123456789") != std::string::npos)
+    return ActionFileCheck::noCount;
+  if (count.size() > 9 || std::stoi(count) > kMaxActionLines) return ActionFileCheck::tooManySteps;
+  const int steps = std::stoi(count);
+  for (int i = 0; i < steps; ++i) {
+    const std::string key = std::to_string(i);
+    if (!doc.has(kActionSection, key) || !parseMacroAction(doc.get(kActionSection, key)))
+      return ActionFileCheck::badStep;
+  }
+  return ActionFileCheck::ok;
 }
 
 bool writeActionLines(const std::filesystem::path& file, std::span<const std::string> lines) {

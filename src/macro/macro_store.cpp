@@ -8,6 +8,7 @@
 #include "profile/file_bytes.h"
 #include "profile/file_lock.h"
 #include "profile/file_names.h"
+#include "profile/ini_document.h"
 #include "profile/ini_store.h"
 #include "profile/paths.h"
 #include "profile/text_encoding.h"
@@ -188,9 +189,29 @@ bool MacroStore::exportMacro(std::string_view name,
   return copyFileBytes(profile::findIgnoringCase(actionFile(name)), destination);
 }
 
-bool MacroStore::importMacro(const std::filesystem::path& source, std::string_view name) const {
-  if (!profile::isSafeFileName(name)) return false;
-  return copyFileBytes(source, profile::findIgnoringCase(actionFile(name)));
+MacroImportResult MacroStore::importMacro(const std::filesystem::path& source,
+                                          std::string_view name) const {
+  if (!profile::isSafeFileName(name)) return MacroImportResult::unsafeName;
+  std::optional<std::string> bytes;
+  {
+    std::lock_guard lock(profile::fileLock(source));
+    bytes = profile::readFileBytes(source, profile::kIniFileSizeLimit);
+  }
+  if (!bytes) return MacroImportResult::unreadable;
+  switch (checkActionFile(profile::IniDocument::fromBytes(*bytes))) {
+    case ActionFileCheck::ok:
+      break;
+    case ActionFileCheck::noCount:
+      return MacroImportResult::notMacroFile;
+    case ActionFileCheck::tooManySteps:
+      return MacroImportResult::tooManySteps;
+    case ActionFileCheck::badStep:
+      return MacroImportResult::badStep;
+  }
+  const std::filesystem::path target = profile::findIgnoringCase(actionFile(name));
+  std::lock_guard lock(profile::fileLock(target));
+  return profile::writeFileBytes(target, *bytes) ? MacroImportResult::ok
+                                                 : MacroImportResult::failed;
 }
 
 }  // namespace varnacle::macro

@@ -37,6 +37,17 @@ enum class MacroNameResult {
   failed,  // a file could not be written
 };
 
+// What became of an import; only `ok` changed the macro's action file.
+enum class MacroImportResult {
+  ok,
+  unsafeName,    // the macro's name is no safe file name
+  unreadable,    // the chosen file is missing, unreadable or larger than a settings file may be
+  notMacroFile,  // it holds no step count
+  tooManySteps,  // it counts more steps than a macro can hold
+  badStep,       // a counted step line is missing or does not parse
+  failed,        // the action file could not be written
+};
+
 class MacroStore {
  public:
   // DeviceKind::keyboard or DeviceKind::mouse.
@@ -82,9 +93,11 @@ class MacroStore {
   // Byte copies of one action file to and from a file the user chose. The
   // user's path is taken exactly as chosen (another file whose name differs
   // only in case is neither read nor overwritten); the action file is found
-  // without regard to case, as every file of the settings folder is.
+  // without regard to case, as every file of the settings folder is. An
+  // import copies only a file that checkActionFile (action_file.h) accepts,
+  // the bytes it checked; any other leaves the macro's file as it was.
   bool exportMacro(std::string_view name, const std::filesystem::path& destination) const;
-  bool importMacro(const std::filesystem::path& source, std::string_view name) const;
+  MacroImportResult importMacro(const std::filesystem::path& source, std::string_view name) const;
 
  private:
   DeviceKind device_;

@@ -86,7 +86,8 @@ TEST_P(MacroFiles, UnsafeNamesAreRefusedAndTouchNoFile) {
     EXPECT_EQ(store.appendMacro(name), MacroNameResult::unsafeName) << name;
     EXPECT_EQ(store.renameMacro(0, name, {}), MacroNameResult::unsafeName) << name;
     EXPECT_FALSE(store.saveActions({}, name, Lines{"0,0,0,0,0,x"})) << name;
-    EXPECT_FALSE(store.importMacro(documents() / "nothing", name)) << name;
+    EXPECT_EQ(store.importMacro(documents() / "nothing", name), MacroImportResult::unsafeName)
+        << name;
   }
   EXPECT_EQ(filesInDocuments(), before);
   EXPECT_EQ(store.readList(), Lines{"ok"});
@@ -228,10 +229,10 @@ TEST_P(MacroFiles, ExportAndImportAreByteCopies) {
   const std::string foreign =
       "[MACROACTIONCOUNT]\ncount=1\n[MACROACTION]\n0=1,0,129,1,1,mouse_key_left\n";
   writeBytes(documents() / "in.mac", foreign);
-  ASSERT_TRUE(store.importMacro(documents() / "in.mac", "src"));
+  ASSERT_EQ(store.importMacro(documents() / "in.mac", "src"), MacroImportResult::ok);
   EXPECT_EQ(readBytes(store.actionFile("src")), foreign);
   EXPECT_EQ(store.readActions("src"), Lines{"1,0,129,1,1,mouse_key_left"});
-  EXPECT_FALSE(store.importMacro(documents() / "missing.mac", "src"));
+  EXPECT_EQ(store.importMacro(documents() / "missing.mac", "src"), MacroImportResult::unreadable);
   EXPECT_EQ(readBytes(store.actionFile("src")), foreign);
 }
 
@@ -240,22 +241,24 @@ TEST_P(MacroFiles, ExportAndImportTakeTheUsersPathExactly) {
   store.saveActions(store.readList(), "src", Lines{"5,0,138,4,1,keyboard_key_A"});
   const std::string steps = readBytes(store.actionFile("src"));
   // A file beside the chosen one whose name differs only in case stays as it is.
-  writeBytes(documents() / "macro.mac", "someone else's");
+  const std::string someoneElses =
+      "[MACROACTIONCOUNT]\ncount=1\n[MACROACTION]\n0=0,0,1,2,0,mouse_key_right\n";
+  writeBytes(documents() / "macro.mac", someoneElses);
   ASSERT_TRUE(store.exportMacro("src", documents() / "Macro.mac"));
-  EXPECT_EQ(readBytes(documents() / "macro.mac"), "someone else's");
+  EXPECT_EQ(readBytes(documents() / "macro.mac"), someoneElses);
   EXPECT_EQ(readBytes(documents() / "Macro.mac"), steps);
 
   // Importing a file that is not there fails, whatever lies beside it.
   std::filesystem::remove(documents() / "Macro.mac");
-  EXPECT_FALSE(store.importMacro(documents() / "Macro.mac", "src"));
+  EXPECT_EQ(store.importMacro(documents() / "Macro.mac", "src"), MacroImportResult::unreadable);
   EXPECT_EQ(readBytes(store.actionFile("src")), steps);
 
   // Inside the settings folder the action file is found without regard to case.
   std::filesystem::rename(store.actionFile("src"), folder() / "SRC.mac");
   ASSERT_TRUE(store.exportMacro("src", documents() / "out.mac"));
   EXPECT_EQ(readBytes(documents() / "out.mac"), steps);
-  ASSERT_TRUE(store.importMacro(documents() / "macro.mac", "src"));
-  EXPECT_EQ(readBytes(folder() / "SRC.mac"), "someone else's");
+  ASSERT_EQ(store.importMacro(documents() / "macro.mac", "src"), MacroImportResult::ok);
+  EXPECT_EQ(readBytes(folder() / "SRC.mac"), someoneElses);
   EXPECT_FALSE(fileExists("src.mac"));
 }
 

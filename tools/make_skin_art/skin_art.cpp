@@ -11,6 +11,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "macro_art.h"
 #include "mouse_art.h"
 
 namespace varnacle::tools {
@@ -452,6 +453,7 @@ std::vector<ArtFile> skinArt() {
   art.push_back({"common/skin_swatch_hot.png", swatchFrame});
   for (ArtFile& file : mouseLightingArt()) art.push_back(std::move(file));
   for (ArtFile& file : mouseButtonArt()) art.push_back(std::move(file));
+  for (ArtFile& file : macroArt()) art.push_back(std::move(file));
   return art;
 }
 
