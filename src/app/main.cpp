@@ -14,15 +14,9 @@
 
 #include "app/custom_controls.h"
 #include "app/demo_devices.h"
+#include "app/feature_pages.h"
 #include "app/main_wnd.h"
-#include "app/msg_wnd.h"
 #include "device/hid_backend.h"
-#include "macro/macro_page.h"
-#include "mouse/mouse_config.h"
-#include "mouse/mouse_macro_tables.h"
-#include "mouse/ms_deng_page.h"
-#include "mouse/ms_dpi_page.h"
-#include "mouse/ms_key_page.h"
 #include "pages/page_messages.h"
 #include "platform/debug_output.h"
 #include "platform/single_instance.h"
@@ -86,30 +80,12 @@ int run(int argc, char** argv, bool simulate) {
     backend = platformBackend.get();
   }
 
-  // The mouse's settings are shared by its pages and outlive the window
-  // whose threads read them.
-  std::unique_ptr<mouse::MouseConfig> mouseConfig;
-  std::unique_ptr<mouse::MouseMacroTables> mouseMacroTables;
+  // What the pages share outlives the window whose threads use it.
+  app::FeaturePageState shared;
   app::CMainWnd window(*backend);
-  mouseConfig = std::make_unique<mouse::MouseConfig>(window.liveLighting());
-  mouseMacroTables = std::make_unique<mouse::MouseMacroTables>(*mouseConfig);
-  window.addPage(std::make_unique<mouse::MsDpiPage>(window.pageContext(), *mouseConfig));
-  window.addPage(std::make_unique<mouse::MsDengPage>(window.pageContext(), *mouseConfig));
-  const macro::PageMessages messages{
-      [&window](std::string_view textId) { return app::showMessage(&window, textId, true); },
-      [&window](std::string_view textId, int number) {
-        return app::showFormattedMessage(&window, window, textId, number);
-      }};
-  // After the DPI page, which reads the mouse first. No input hook yet: the
-  // keyboard category shows the assigned key and captures none.
-  window.addPage(std::make_unique<mouse::MsKeyPage>(window.pageContext(), *mouseConfig, nullptr));
-  // The keyboard's key tables come with its key assignment page; until then
-  // no keyboard key can refer to a macro.
-  window.addPage(std::make_unique<macro::MacroPage>(
-      window.pageContext(),
-      macro::MacroPageOptions{DeviceKind::mouse, mouseMacroTables.get(), {}, messages}));
-  window.addPage(std::make_unique<macro::MacroPage>(
-      window.pageContext(), macro::MacroPageOptions{DeviceKind::keyboard, nullptr, {}, messages}));
+  // No input hook yet: the keyboard category of the button page shows the
+  // assigned key and captures none.
+  app::addFeaturePages(window, shared, {});
   if (!window.create(nullptr, app::kMainWindowTitle, {kMainWindowStyle, 0}, app::kMainWindowSize)) {
     std::fprintf(stderr, "varnacle-driver: the main window cannot be built from the skin\n");
     return 1;

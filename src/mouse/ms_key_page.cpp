@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <span>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -376,19 +375,6 @@ void MsKeyPage::refreshLabels() {
     control->setText(label.text);
     control->setToolTip(control->text());
   }
-}
-
-void MsKeyPage::withTables(const std::function<void(const macro::MacroReferenceTables&)>& use) {
-  config_.editKeyTables([&](device::TableSlot& defaults,
-                            std::array<device::TableSlot, device::kOnBoardProfiles>& tables) {
-    std::array<std::span<uint8_t>, device::kOnBoardProfiles> profiles;
-    for (std::size_t p = 0; p < profiles.size(); ++p) profiles[p] = tables[p];
-    use(macro::MacroReferenceTables{profiles, defaults, kMouseButtons});
-  });
-}
-
-void MsKeyPage::tablesChanged() {
-  afterRead();
 }
 
 void MsKeyPage::apply() {

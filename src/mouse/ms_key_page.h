@@ -11,9 +11,6 @@
 // WM_HOOK_MOU_SINGLEKEY and reach the page through deviceMessage().
 //
 // Added after the DPI page, whose reads of the mouse this page then shows.
-// The page is also the macro editor's way to the mouse's key tables
-// (KeyTableAccess): a deleted macro's references are renumbered there, and
-// the page saves the key profile file and rebuilds its labels afterwards.
 //
 // Threads: UI thread. The page lives as long as the main window and must not
 // outlive the MouseConfig and the hook it is given.
@@ -21,7 +18,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "macro/key_table_access.h"
 #include "mouse/key_assignment.h"
 #include "pages/page.h"
 
@@ -33,7 +29,7 @@ namespace varnacle::mouse {
 
 class MouseConfig;
 
-class MsKeyPage : public pages::Page, public macro::KeyTableAccess {
+class MsKeyPage : public pages::Page {
  public:
   // `hook` captures keyboard keys; null where the system offers no hook
   // (the keyboard category then shows the assigned key but captures none).
@@ -52,11 +48,6 @@ class MsKeyPage : public pages::Page, public macro::KeyTableAccess {
   // store, on profile switches and reads, and by the macro editor after it
   // renumbered the tables.
   void refreshLabels();
-
-  // KeyTableAccess: the five profile tables' seven buttons and the default
-  // table, under MouseConfig's lock.
-  void withTables(const std::function<void(const macro::MacroReferenceTables&)>& use) override;
-  void tablesChanged() override;
 
   // The button whose assignment the function page edits, -1 before the
   // first selection.

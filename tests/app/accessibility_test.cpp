@@ -18,13 +18,11 @@
 #include <map>
 #include <set>
 
+#include "app/feature_pages.h"
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
 #include "app_test_support.h"
 #include "main_window_harness.h"
-#include "mouse/mouse_config.h"
-#include "mouse/ms_deng_page.h"
-#include "mouse/ms_dpi_page.h"
 #include "pages/page_messages.h"
 #include "sim/virtual_device.h"
 #include "ui/language.h"
@@ -75,11 +73,12 @@ std::string lineOf(const ui::Control& c) {
 struct MainWindowAccessibilityTest : test::MainWindowHarness {
   std::shared_ptr<sim::VirtualDevice> mouseDevice =
       std::make_shared<sim::VirtualDevice>(DeviceKind::mouse, bus);
-  std::unique_ptr<mouse::MouseConfig> config;
+  // What the pages share; outlives the window.
+  std::unique_ptr<FeaturePageState> shared;
 
   void TearDown() override {
     MainWindowHarness::TearDown();
-    config.reset();
+    shared.reset();
     test::switchLanguage("lan_en.xml");
   }
 
@@ -87,11 +86,9 @@ struct MainWindowAccessibilityTest : test::MainWindowHarness {
   void start() {
     bus.plug(mouseDevice);
     window = std::make_unique<CMainWnd>(*backend, test::fastTiming());
-    config = std::make_unique<mouse::MouseConfig>(window->liveLighting());
-    const platform::PointerApplier keepDesktop{[](int) {}, [](int) {}};
-    window->addPage(
-        std::make_unique<mouse::MsDpiPage>(window->pageContext(), *config, keepDesktop));
-    window->addPage(std::make_unique<mouse::MsDengPage>(window->pageContext(), *config));
+    shared = std::make_unique<FeaturePageState>();
+    // Every page the program has, as the program adds them.
+    addFeaturePages(*window, *shared, {.keyHook = nullptr, .pointer = {[](int) {}, [](int) {}}});
     ASSERT_TRUE(window->create(nullptr, kMainWindowTitle, {}, kMainWindowSize));
     ASSERT_TRUE(pumpUntil([&] { return control("ms_tab")->isVisible() && window->isVisible(); }));
   }
@@ -282,7 +279,7 @@ TEST_F(MainWindowAccessibilityTest, TheKeyboardReachesAndOperatesThePage) {
   EXPECT_EQ(QApplication::focusWidget(), widgetOf(*control("ms_page_deng")));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
   EXPECT_EQ(pages->currentIndex(), 1);
-  QWidget* macroTab = widgetOf(*control("ms_page_macro"));
+  QWidget* macroTab = widgetOf(*control("ms_macro_Op_tab"));
   macroTab->setFocus(Qt::TabFocusReason);
   QTest::keyClick(macroTab, Qt::Key_Space);
   EXPECT_EQ(pages->currentIndex(), 3);

@@ -372,19 +372,24 @@ TEST_F(MsDpiPageTest, WheelLinesStayWithinOneToTenAndReachTheDesktop) {
   start();
   auto* edit = window->findControl<ui::Edit>("ms_gunlun_speed_edit");
   ASSERT_NE(edit, nullptr);
+  // The worker hands the desktop only the latest value: each step is waited
+  // for, so every one of them is seen.
   edit->setText("10");
   click("ms_gunlun_speed_up_btn");
+  ASSERT_TRUE(page->finishPointerWork());
   EXPECT_EQ(edit->text(), "10");
   edit->setText("1");
   click("ms_gunlun_speed_down_btn");
+  ASSERT_TRUE(page->finishPointerWork());
   EXPECT_EQ(edit->text(), "1");
   edit->setText("");
   click("ms_gunlun_speed_up_btn");
+  ASSERT_TRUE(page->finishPointerWork());
   EXPECT_EQ(edit->text(), "2");
   EXPECT_EQ(working()[kWheelLines], 2);
   edit->setText("7");
   click("ms_gunlun_speed_down_btn");
-  page->finishPointerWork();
+  ASSERT_TRUE(page->finishPointerWork());
   EXPECT_EQ(edit->text(), "6");
   EXPECT_EQ(working()[kWheelLines], 6);
   EXPECT_EQ(savedRecord()[kWheelLines], 6) << "the file keeps what the mouse is never sent";

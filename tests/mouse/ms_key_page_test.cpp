@@ -14,9 +14,11 @@
 #include "../app/main_window_harness.h"
 #include "app/main_wnd.h"
 #include "lighting_profile_list.h"
+#include "macro/macro_references.h"
 #include "macro/macro_store.h"
 #include "mouse/key_assignment.h"
 #include "mouse/mouse_config.h"
+#include "mouse/mouse_macro_tables.h"
 #include "mouse/ms_dpi_page.h"
 #include "pages/page_messages.h"
 #include "platform/input_hook.h"
@@ -284,10 +286,11 @@ TEST_F(MsKeyPageTest, MacrosAreShownByNameAndPlayedWithAModeOrACount) {
   type("ms_key_fct_edit_25", "12");
   EXPECT_EQ(stored(3), (KeyAssignment{0x71, 1, 12}));
 
-  // The macro editor renumbered the tables: the labels follow on request.
-  page->withTables(
-      [](const macro::MacroReferenceTables& tables) { macro::renumberMacroReferences(tables, 0); });
-  page->tablesChanged();
+  // The macro editor renumbered the tables: the labels follow.
+  MouseMacroTables tables(*config, [this] { page->refreshLabels(); });
+  tables.withTables(
+      [](const macro::MacroReferenceTables& t) { macro::renumberMacroReferences(t, 0); });
+  tables.tablesChanged();
   EXPECT_EQ(stored(3), (KeyAssignment{0x71, 0, 12}));
   EXPECT_EQ(control("ms_key_3")->text(), "Reload");
 }

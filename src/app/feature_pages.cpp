@@ -1,0 +1,48 @@
+#include "app/feature_pages.h"
+
+#include "app/main_wnd.h"
+#include "app/msg_wnd.h"
+#include "macro/macro_page.h"
+#include "mouse/mouse_config.h"
+#include "mouse/mouse_macro_tables.h"
+#include "mouse/ms_deng_page.h"
+#include "mouse/ms_dpi_page.h"
+#include "mouse/ms_key_page.h"
+
+namespace varnacle::app {
+
+FeaturePageState::FeaturePageState() = default;
+FeaturePageState::~FeaturePageState() = default;
+
+void addFeaturePages(CMainWnd& window, FeaturePageState& state, const FeaturePageOptions& options) {
+  state.mouseConfig = std::make_unique<mouse::MouseConfig>(window.liveLighting());
+  mouse::MouseConfig& mouseConfig = *state.mouseConfig;
+
+  window.addPage(
+      std::make_unique<mouse::MsDpiPage>(window.pageContext(), mouseConfig, options.pointer));
+  window.addPage(std::make_unique<mouse::MsDengPage>(window.pageContext(), mouseConfig));
+  auto keyPage =
+      std::make_unique<mouse::MsKeyPage>(window.pageContext(), mouseConfig, options.keyHook);
+  mouse::MsKeyPage& buttons = *keyPage;
+  window.addPage(std::move(keyPage));
+
+  // A macro deleted or renamed on the mouse's macro page changes what the
+  // button page shows.
+  const auto buttonLabels = [&buttons] { buttons.refreshLabels(); };
+  state.mouseMacroTables = std::make_unique<mouse::MouseMacroTables>(mouseConfig, buttonLabels);
+  const macro::PageMessages messages{
+      [&window](std::string_view textId) { return showMessage(&window, textId, true); },
+      [&window](std::string_view textId, int number) {
+        return showFormattedMessage(&window, window, textId, number);
+      }};
+  window.addPage(std::make_unique<macro::MacroPage>(
+      window.pageContext(), macro::MacroPageOptions{DeviceKind::mouse,
+                                                    state.mouseMacroTables.get(), buttonLabels,
+                                                    messages}));
+  // The keyboard's key tables come with its key assignment page; until then
+  // no keyboard key can refer to a macro.
+  window.addPage(std::make_unique<macro::MacroPage>(
+      window.pageContext(), macro::MacroPageOptions{DeviceKind::keyboard, nullptr, {}, messages}));
+}
+
+}  // namespace varnacle::app

@@ -1,0 +1,52 @@
+#pragma once
+// The main window's feature pages and what they share, built in one place
+// for the program and for the tests that walk every page, so a page added
+// here is in both.
+//
+// Order matters: the main window hands its messages to the pages in the
+// order they were added, and the DPI page reads the mouse on arrival before
+// the others show what was read.
+//
+// UI thread, before the main window is created.
+#include <memory>
+
+#include "platform/pointer_settings.h"
+
+namespace varnacle::mouse {
+class MouseConfig;
+class MouseMacroTables;
+}  // namespace varnacle::mouse
+
+namespace varnacle::platform {
+class InputHook;
+}  // namespace varnacle::platform
+
+namespace varnacle::app {
+
+class CMainWnd;
+
+// What the pages share. It must outlive the main window, whose threads use
+// it: declare it before the window.
+struct FeaturePageState {
+  FeaturePageState();
+  ~FeaturePageState();
+  FeaturePageState(const FeaturePageState&) = delete;
+  FeaturePageState& operator=(const FeaturePageState&) = delete;
+
+  std::unique_ptr<mouse::MouseConfig> mouseConfig;
+  std::unique_ptr<mouse::MouseMacroTables> mouseMacroTables;
+};
+
+struct FeaturePageOptions {
+  // Captures keyboard keys for the button page; null where the system
+  // offers no hook.
+  platform::InputHook* keyHook = nullptr;
+  // Sets the desktop's pointer speed and wheel lines (tests keep the
+  // desktop's own).
+  platform::PointerApplier pointer{};
+};
+
+// Fills `state` and adds every feature page to `window`.
+void addFeaturePages(CMainWnd& window, FeaturePageState& state, const FeaturePageOptions& options);
+
+}  // namespace varnacle::app
