@@ -218,6 +218,18 @@ TEST_F(AccessibilityTest, TheFocusedControlIsMarked) {
   ASSERT_TRUE(button->hasFocus());
   const QImage marked = button->grab().toImage();
   EXPECT_NE(marked, plain);
+  // After a click, focus that moves on (the clicked control hid itself) is
+  // no keyboard focus.
+  button->clearFocus();
+  QTest::mouseClick(widget("row_1"), Qt::LeftButton);
+  button->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(button->hasFocus());
+  EXPECT_EQ(button->grab().toImage(), plain);
+  // A key pressed: the keyboard leads again.
+  button->clearFocus();
+  QTest::keyClick(widget("row_1"), Qt::Key_Shift);
+  button->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(button->grab().toImage(), marked);
 }
 
 TEST_F(AccessibilityTest, EscapeClosesAModalWindowAsCancel) {

@@ -398,8 +398,45 @@ void refreshAccessibleName(Control& c) {
     box->view()->setAccessibleName(name);
 }
 
+namespace {
+
+// UI thread only.
+bool keyboardLast = true;
+
+// Watches which device gave the last input; never takes an event.
+class InputWatch : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    switch (e->type()) {
+      case QEvent::KeyPress:
+        keyboardLast = true;
+        break;
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::TouchBegin:
+      case QEvent::Wheel:
+        keyboardLast = false;
+        break;
+      default:
+        break;
+    }
+    return QObject::eventFilter(watched, e);
+  }
+};
+
+}  // namespace
+
 void installAccessibility() {
   QAccessible::installFactory(accessibleFactory);
+  keyboardLast = true;
+  qApp->installEventFilter(new InputWatch(qApp));
+}
+
+bool keyboardLastUsed() {
+  return keyboardLast;
 }
 
 void refreshAccessibleNames(Window& window) {

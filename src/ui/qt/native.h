@@ -97,9 +97,13 @@ Window* windowOfTop(QWidget* w);
 // caption band).
 std::string accessibleName(const Control& c);
 std::string windowName(Window& window);
-// Installs the interfaces of the painted controls and windows (once, with the
-// application).
+// Installs the interfaces of the painted controls and windows and the input
+// watch below (once, with the application).
 void installAccessibility();
+// True while the keyboard, not the pointer, gave the last input (true before
+// any input): focus that moves then, also because the focused control was
+// hidden, is the keyboard's and gets the focus mark.
+bool keyboardLastUsed();
 // Gives the toolkit's own widget of a control (drop-down, slider, edit) its
 // name again, or all of a window's (after a layout or language change).
 void refreshAccessibleName(Control& c);

@@ -79,11 +79,13 @@ class PaintedWidget : public QWidget, public ControlRef {
   }
 
   // The mark shows where the keyboard took the focus, not where the window
-  // put it on activation or a click left it.
+  // put it on activation, a click left it, or it went on from a control a
+  // click hid.
   void focusInEvent(QFocusEvent* e) override {
     QWidget::focusInEvent(e);
     markFocus_ = e->reason() != Qt::ActiveWindowFocusReason &&
-                 e->reason() != Qt::MouseFocusReason && e->reason() != Qt::PopupFocusReason;
+                 e->reason() != Qt::MouseFocusReason && e->reason() != Qt::PopupFocusReason &&
+                 keyboardLastUsed();
     update();
   }
   void focusOutEvent(QFocusEvent* e) override {
