@@ -7,13 +7,18 @@
 // The window library's application comes from app_test_support.cpp.
 #include <chrono>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "../profile/test_documents.h"
 #include "app/main_wnd.h"
 #include "device/hid_sim.h"
 #include "sim/sim_bus.h"
 #include "ui/application.h"
+#include "ui/modal_responder.h"
 #include "ui/tray.h"
+#include "ui/window.h"
 
 namespace varnacle::app::test {
 
@@ -26,6 +31,17 @@ inline MainTiming fastTiming() {
   t.listenerScan = 50ms;
   t.listenerReadMs = 100;
   return t;
+}
+
+// Answers every message box with `answer` while it lives, and appends the
+// text id each box showed to `shown`.
+inline std::unique_ptr<ui::ScopedModalResponder> recordMessageBoxes(std::vector<std::string>& shown,
+                                                                    int answer) {
+  return std::make_unique<ui::ScopedModalResponder>(
+      [&shown, answer](ui::Window& w) -> std::optional<int> {
+        if (auto* text = w.findControl("MessageText")) shown.push_back(text->rawText());
+        return answer;
+      });
 }
 
 class MainWindowHarness : public varnacle::testing::TestDocuments {

@@ -81,10 +81,7 @@ struct MainWindowTest : test::MainWindowHarness {
 
   void SetUp() override {
     MainWindowHarness::SetUp();
-    responder = std::make_unique<ui::ScopedModalResponder>([this](ui::Window& w) -> std::optional<int> {
-      if (auto* text = w.findControl("MessageText")) boxes.push_back(text->rawText());
-      return 0;
-    });
+    responder = test::recordMessageBoxes(boxes, 0);
   }
 
   void TearDown() override {

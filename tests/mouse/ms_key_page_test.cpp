@@ -52,11 +52,7 @@ struct MsKeyPageTest : app::test::MainWindowHarness {
     ASSERT_TRUE(keys.setCount(1));
     ASSERT_TRUE(keys.setName(0, "Keys"));
     ASSERT_TRUE(keys.setSelect(0));
-    responder =
-        std::make_unique<ui::ScopedModalResponder>([this](ui::Window& w) -> std::optional<int> {
-          if (auto* text = w.findControl("MessageText")) boxes.push_back(text->rawText());
-          return 1;
-        });
+    responder = app::test::recordMessageBoxes(boxes, 1);
   }
 
   void TearDown() override {
