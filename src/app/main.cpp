@@ -17,6 +17,7 @@
 #include "app/main_wnd.h"
 #include "device/hid_backend.h"
 #include "mouse/mouse_config.h"
+#include "mouse/ms_cursor_page.h"
 #include "mouse/ms_deng_page.h"
 #include "mouse/ms_dpi_page.h"
 #include "mouse/ms_key_page.h"
@@ -93,6 +94,7 @@ int run(int argc, char** argv, bool simulate) {
   // After the DPI page, which reads the mouse first. No input hook yet: the
   // keyboard category shows the assigned key and captures none.
   window.addPage(std::make_unique<mouse::MsKeyPage>(window.pageContext(), *mouseConfig, nullptr));
+  window.addPage(std::make_unique<mouse::MsCursorPage>(window.pageContext(), *mouseConfig));
   if (!window.create(nullptr, app::kMainWindowTitle, {kMainWindowStyle, 0}, app::kMainWindowSize)) {
     std::fprintf(stderr, "varnacle-driver: the main window cannot be built from the skin\n");
     return 1;
