@@ -113,8 +113,8 @@ void MsCursorPage::selectSequence(int sequence) {
   config_.setFireKeySequence(sequence);
   loading_ = true;
   for (int g = 0; g < macro::kCursorSequenceCount; ++g)
-    if (auto* option =
-            context_.window.findControl<ui::Option>(std::string(kSequenceOption) + std::to_string(g)))
+    if (auto* option = context_.window.findControl<ui::Option>(std::string(kSequenceOption) +
+                                                               std::to_string(g)))
       option->setSelected(g == sequence, false);
   loading_ = false;
   selectBullet(0);

@@ -141,12 +141,13 @@ struct MsCursorPageTest : app::test::MainWindowHarness {
     const auto lines = macro::readActionLines(cur(sequence));
     EXPECT_LT(static_cast<size_t>(index), lines.size());
     if (static_cast<size_t>(index) >= lines.size()) return {};
-    return macro::parseMacroAction(lines[static_cast<size_t>(index)]).value_or(macro::MacroAction{});
+    return macro::parseMacroAction(lines[static_cast<size_t>(index)])
+        .value_or(macro::MacroAction{});
   }
   int requests(uint8_t command) const {
     const auto log = mouse->requestLog();
-    return static_cast<int>(std::count_if(log.begin(), log.end(),
-                                          [&](const auto& r) { return r.command == command; }));
+    return static_cast<int>(
+        std::count_if(log.begin(), log.end(), [&](const auto& r) { return r.command == command; }));
   }
 
   std::vector<std::string> factory;
