@@ -362,5 +362,39 @@ TEST_F(MsCursorPageTest, AMouseWithoutTheMagicLeavesTheFilesAsTheyAre) {
   EXPECT_EQ(allFiles(), changed);
 }
 
+TEST_F(MsCursorPageTest, AMouseThatFallsSilentInTheMiddleOfTheReadBackLeavesEveryFileWhole) {
+  // Long sequences on the mouse, so the image takes many chunks.
+  giveMouseImage(*buildCursorImage(std::vector<std::vector<macro::MacroAction>>(
+      4, std::vector<macro::MacroAction>(150, macro::MacroAction{2, 0, 0x05, 1, 0, ""}))));
+  start();
+  std::vector<std::string> changed;
+  // Where in an arrival the image read starts: after the head's read.
+  mouse->clearLog();
+  replug([&] {
+    for (int s = 0; s < 4; ++s) ASSERT_TRUE(resetSequenceFile(s));
+  });
+  const auto log = mouse->requestLog();
+  std::vector<size_t> cursorReads;
+  for (size_t i = 0; i < log.size(); ++i)
+    if (log[i].command == 0x16) cursorReads.push_back(i);
+  ASSERT_GT(cursorReads.size(), 4u);
+  const int imageStart = static_cast<int>(cursorReads[1]);
+
+  replug([&] {
+    for (int s = 0; s < 4; ++s) ASSERT_TRUE(resetSequenceFile(s));
+    changed = allFiles();
+    mouse->clearLog();
+    // Three chunks of the image come, then nothing more.
+    mouse->injectFault(sim::Fault::silent, imageStart + 3, sim::VirtualDevice::kAlways);
+  });
+  EXPECT_EQ(allFiles(), changed);
+  const auto silent = mouse->requestLog();
+  ASSERT_FALSE(silent.empty());
+  const auto cursorRequests =
+      std::count_if(silent.begin(), silent.end(), [](const auto& r) { return r.command == 0x16; });
+  EXPECT_GT(cursorRequests, 4) << "the read-back got into the image before the silence";
+  EXPECT_EQ(silent.back().command, 0x02) << "the bracket is closed after the failed read";
+}
+
 }  // namespace
 }  // namespace varnacle::mouse
