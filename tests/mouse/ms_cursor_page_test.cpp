@@ -44,6 +44,7 @@ struct MsCursorPageTest : app::test::MainWindowHarness {
   MsCursorPage* page = nullptr;
   std::vector<std::string> boxes;
   std::unique_ptr<ui::ScopedModalResponder> responder;
+
   std::filesystem::path workingFolder = std::filesystem::current_path();
 
   void SetUp() override {
@@ -63,10 +64,11 @@ struct MsCursorPageTest : app::test::MainWindowHarness {
   }
 
   void TearDown() override {
+    // The working folder comes back before the temporary folder goes.
+    std::filesystem::current_path(workingFolder);
     MainWindowHarness::TearDown();
     config.reset();
     responder.reset();
-    std::filesystem::current_path(workingFolder);
   }
 
   void giveMouseImage(const std::vector<uint8_t>& image) {
