@@ -4,6 +4,7 @@
 
 #include "app/chart_view.h"
 #include "app/circle_progress.h"
+#include "app/cursor_path_view.h"
 #include "app/wnd_ui.h"
 #include "ui/builder.h"
 
@@ -14,6 +15,7 @@ void registerCustomControls() {
                           [] { return std::make_unique<CCircleProgressUI>(); });
   ui::registerCustomClass("CChartViewUI", [] { return std::make_unique<CChartViewUI>(); });
   ui::registerCustomClass("CWndUI", [] { return std::make_unique<CWndUI>(); });
+  ui::registerCustomClass("CCursorPathUI", [] { return std::make_unique<CCursorPathUI>(); });
 }
 
 }  // namespace varnacle::app

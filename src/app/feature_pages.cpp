@@ -5,6 +5,7 @@
 #include "macro/macro_page.h"
 #include "mouse/mouse_config.h"
 #include "mouse/mouse_macro_tables.h"
+#include "mouse/ms_cursor_page.h"
 #include "mouse/ms_deng_page.h"
 #include "mouse/ms_dpi_page.h"
 #include "mouse/ms_key_page.h"
@@ -25,6 +26,7 @@ void addFeaturePages(CMainWnd& window, FeaturePageState& state, const FeaturePag
       std::make_unique<mouse::MsKeyPage>(window.pageContext(), mouseConfig, options.keyHook);
   mouse::MsKeyPage& buttons = *keyPage;
   window.addPage(std::move(keyPage));
+  window.addPage(std::make_unique<mouse::MsCursorPage>(window.pageContext(), mouseConfig));
 
   // A macro deleted or renamed on the mouse's macro page changes what the
   // button page shows.

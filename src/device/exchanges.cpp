@@ -88,31 +88,27 @@ CursorReadBack readBackCursorTable(DeviceSession& session) {
   CursorReadBack outcome;
   FirstFailure track;
   track(session.beginConfig());
+  // Whatever the reads bring, the bracket is closed, so the mouse never stays
+  // in its configuration state.
+  const auto finish = [&] {
+    track(session.endConfig());
+    outcome.result = track.result();
+    return outcome;
+  };
   std::array<uint8_t, kCursorHeadSize> head{};
   const int headResult = session.readCursorTable(head);
-  if (headResult != kResultOk) {
-    track(headResult);
-    outcome.result = track.result();
-    return outcome;
-  }
+  track(headResult);
+  if (headResult != kResultOk) return finish();
   const unsigned magic = head[0] | head[1] << 8;
   const std::size_t total = head[2] | head[3] << 8;
-  if (magic != kCursorImageMagic || total < kCursorHeadSize || total > kCursorImageLimit) {
-    outcome.result = track.result();
-    return outcome;
-  }
+  if (magic != kCursorImageMagic || total < kCursorHeadSize || total > kCursorImageLimit)
+    return finish();
   outcome.headValid = true;
   std::vector<uint8_t> image(total);
   const int imageResult = session.readCursorTable(image);
   track(imageResult);
-  if (imageResult != kResultOk) {
-    outcome.result = track.result();
-    return outcome;
-  }
-  outcome.image = std::move(image);
-  track(session.endConfig());
-  outcome.result = track.result();
-  return outcome;
+  if (imageResult == kResultOk) outcome.image = std::move(image);
+  return finish();
 }
 
 }  // namespace varnacle::device

@@ -93,7 +93,7 @@ ProfileSwitch switchProfile(DeviceSession& session, uint8_t requested, uint8_t k
 struct CursorReadBack {
   int result = kResultOk;
   bool headValid = false;
-  std::vector<uint8_t> image;  // the whole image when result is 1
+  std::vector<uint8_t> image;  // the whole image when both reads went through
 };
 
 inline constexpr uint16_t kCursorImageMagic = 0x55AA;
@@ -103,7 +103,7 @@ inline constexpr std::size_t kCursorImageLimit = 3072;
 // BeginConfig; ReadCursorTable (16 bytes: the head); ReadCursorTable (the
 // total size in head word 1, from offset 0); EndConfig. A failed read or a
 // head whose magic is not 0x55AA, or whose size is below 16 or above 3072,
-// ends it at once, without EndConfig.
+// skips the rest of the reads; EndConfig follows in every case.
 CursorReadBack readBackCursorTable(DeviceSession& session);
 
 }  // namespace varnacle::device

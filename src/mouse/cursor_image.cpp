@@ -42,12 +42,16 @@ std::optional<std::vector<std::vector<macro::MacroAction>>> parseCursorImage(
   const size_t count = word(bytes, 4);
   if (kCursorImageHeaderSize + 2 * count > total) return std::nullopt;
 
+  // The blocks follow each other without gaps or overlaps from the end of the
+  // offset table, and the last one ends where the stated size does.
   std::vector<std::vector<macro::MacroAction>> sequences;
+  size_t expected = kCursorImageHeaderSize + 2 * count;
   for (size_t i = 0; i < count; ++i) {
     const size_t block = word(bytes, kCursorImageHeaderSize + 2 * i);
-    if (block + 4 > total) return std::nullopt;
+    if (block != expected || block + 4 > total) return std::nullopt;
     const size_t lines = word(bytes, block);
     if (block + 4 + 4 * lines > total) return std::nullopt;
+    expected = block + 4 + 4 * lines;
     std::vector<macro::MacroAction> sequence;
     sequence.reserve(lines);
     for (size_t j = 0; j < lines; ++j) {
@@ -63,6 +67,7 @@ std::optional<std::vector<std::vector<macro::MacroAction>>> parseCursorImage(
     }
     sequences.push_back(std::move(sequence));
   }
+  if (expected != total) return std::nullopt;
   return sequences;
 }
 

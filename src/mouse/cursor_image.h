@@ -34,7 +34,8 @@ std::optional<std::vector<uint8_t>> buildCursorImage(
 
 // The sequences of an image read back from the mouse: nothing when the magic
 // is missing or the image is inconsistent (a size, count, offset or line count
-// that points outside the bytes read). Each line gets `pressed` = bit 7 of
+// that points outside the bytes read, blocks that do not follow each other
+// from the end of the offset table, or a total size other than the blocks'). Each line gets `pressed` = bit 7 of
 // `kind` and the label its kind and value name.
 std::optional<std::vector<std::vector<macro::MacroAction>>> parseCursorImage(
     std::span<const uint8_t> image);

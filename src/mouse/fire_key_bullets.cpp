@@ -82,4 +82,21 @@ void saveBullet(std::vector<std::string>& lines, int bullet, const Bullet& value
   lines[first + 5] = macro::formatMacroAction(verticalMove(value.y, value.up));
 }
 
+std::array<PathPoint, kBulletCount + 1> bulletPath(std::span<const std::string> lines) {
+  std::array<PathPoint, kBulletCount + 1> path{};
+  PathPoint at;
+  for (int bullet = 0; bullet < kBulletCount; ++bullet) {
+    const size_t first = static_cast<size_t>(bullet) * kLinesPerBullet;
+    for (size_t index = first; index < first + kLinesPerBullet; ++index) {
+      const auto line = lineAt(lines, index);
+      if (!line) continue;
+      const int step = line->flag() ? -line->value : line->value;
+      if (line->stepKind() == static_cast<uint8_t>(MacroStepKind::MoveHorizontal)) at.x += step;
+      if (line->stepKind() == static_cast<uint8_t>(MacroStepKind::MoveVertical)) at.y += step;
+    }
+    path[static_cast<size_t>(bullet) + 1] = at;
+  }
+  return path;
+}
+
 }  // namespace varnacle::mouse

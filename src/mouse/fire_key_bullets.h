@@ -8,6 +8,7 @@
 //   6b+5        vertical move:   kind 5 (bit 7 = up),   value = distance
 //
 // Pure functions for the mouse page; no files, no controls.
+#include <array>
 #include <span>
 #include <string>
 #include <vector>
@@ -55,5 +56,19 @@ Bullet loadBullet(std::span<const std::string> lines, int bullet);
 // and keeps its other fields, 6b+4 and 6b+5 are rewritten whole. A sequence
 // shorter than 6b+6 lines is first filled with all-zero steps.
 void saveBullet(std::vector<std::string>& lines, int bullet, const Bullet& value);
+
+// A place on the pointer's path, in mouse counts: x grows to the right, y
+// downwards, the pointer starts at 0,0.
+struct PathPoint {
+  int x = 0;
+  int y = 0;
+  bool operator==(const PathPoint&) const = default;
+};
+
+// Where the pointer stands before the first bullet and after each of the
+// thirty: the sum of every move line (kind 4 or 5, left and up negative) of
+// the bullets so far, whichever of their six lines holds it. Missing or
+// unparsable lines move nothing.
+std::array<PathPoint, kBulletCount + 1> bulletPath(std::span<const std::string> lines);
 
 }  // namespace varnacle::mouse

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <span>
 
+#include "macro/macro_store.h"
+#include "mouse/fire_key_bullets.h"
 #include "mouse/mouse_lighting_profile.h"
 
 namespace varnacle::mouse {
@@ -45,6 +47,14 @@ MouseConfig::MouseConfig(device::LiveLighting& live) : live_(live) {
     std::copy(kInitialDefaultKeys.begin(), kInitialDefaultKeys.end(), table.begin());
   cache_.info[kInfoDpiBaseByte] = kDpiBase & 0xFF;
   cache_.info[kInfoDpiBaseByte + 1] = kDpiBase >> 8;
+}
+
+void MouseConfig::setFireKeySequence(int sequence) {
+  fireKeySequence_ = std::clamp(sequence, 0, macro::kCursorSequenceCount - 1);
+}
+
+void MouseConfig::setFireKeyBullet(int bullet) {
+  fireKeyBullet_ = std::clamp(bullet, 0, kBulletCount - 1);
 }
 
 int MouseConfig::readAll(device::DeviceSession& mouse) {

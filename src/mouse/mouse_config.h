@@ -18,6 +18,7 @@
 // Device failures do not stop an operation: a failed read leaves its part as
 // it was and the operation goes on, returning the first result other than 1.
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <utility>
@@ -112,6 +113,13 @@ class MouseConfig {
     return std::forward<Use>(use)(mirror_);
   }
 
+  // Where the fire-key page stands: the sequence (0-3) and the bullet (0-29)
+  // it edits. Values outside are clamped.
+  int fireKeySequence() const { return fireKeySequence_; }
+  void setFireKeySequence(int sequence);
+  int fireKeyBullet() const { return fireKeyBullet_; }
+  void setFireKeyBullet(int bullet);
+
   // The mouse preview's state: the lighting page restarts it, the preview
   // worker steps it.
   MousePreview preview;
@@ -127,6 +135,8 @@ class MouseConfig {
   mutable std::mutex mutex_;
   device::MouseSettings cache_;
   AssignmentMirror mirror_;
+  std::atomic<int> fireKeySequence_{0};
+  std::atomic<int> fireKeyBullet_{0};
 };
 
 }  // namespace varnacle::mouse

@@ -93,11 +93,12 @@ constexpr auto kProgramTextIds = std::to_array<std::string_view>(
      "key_values_text", "key_fire_count_text", "key_fire_interval_text", "key_capture_text",
      "key_play_mode_1_text", "key_play_mode_2_text", "key_play_mode_3_text",
      "key_play_mode_4_text", "key_play_repeat_text", "key_repeat_count_text", "key_save_text",
-     "key_default_text",
+     "key_default_text", "cursor_sequence_text", "cursor_bullet_text", "cursor_pause_text",
+     "cursor_x_text", "cursor_y_text", "cursor_path_text", "cursor_reset_text", "cursor_send_text",
      // Names of controls that show no text of their own, by layout name.
      "skinbtn", "minbtn", "maxbtn", "restorebtn", "closebtn", "ms_Deng_FXL_btn",
      "ms_Deng_FXR_btn", "ms_MacroName_list", "ms_Macro_list", "kb_MacroName_list",
-     "kb_Macro_list",
+     "kb_Macro_list", "bullet_selected_prev", "bullet_selected_next", "ms_cursor_path",
      // Macro pages.
      "macro_insert_text", "macro_list_text", "macro_rename_text", "macro_add_text",
      "macro_delete_text", "macro_import_text", "macro_export_text", "macro_insert_button_text",

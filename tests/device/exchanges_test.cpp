@@ -110,14 +110,14 @@ TEST_F(MouseExchanges, CursorReadBackBringsTheWholeImage) {
   EXPECT_TRUE(sameBytes(readBack.image, sim.device->memory().cursor, 0));
 }
 
-TEST_F(MouseExchanges, CursorHeadWithoutMagicEndsTheReadBackWithoutEndConfig) {
+TEST_F(MouseExchanges, CursorHeadWithoutMagicEndsTheReadBackWithItsEndConfig) {
   auto memory = sim.device->memory();
   memory.cursor[0] = 0x00;
   ASSERT_TRUE(sim.device->setMemory(memory));
   const CursorReadBack readBack = readBackCursorTable(*sim.session);
   EXPECT_FALSE(readBack.headValid);
   EXPECT_TRUE(readBack.image.empty());
-  EXPECT_EQ(sim.commands(), (std::vector<uint8_t>{0x01, 0x16}));
+  EXPECT_EQ(sim.commands(), (std::vector<uint8_t>{0x01, 0x16, 0x02}));
 }
 
 TEST_F(MouseExchanges, CursorHeadWithAnImpossibleSizeIsTreatedAsWrong) {
@@ -126,14 +126,27 @@ TEST_F(MouseExchanges, CursorHeadWithAnImpossibleSizeIsTreatedAsWrong) {
   memory.cursor[3] = 0x0C;
   ASSERT_TRUE(sim.device->setMemory(memory));
   EXPECT_FALSE(readBackCursorTable(*sim.session).headValid);
-  EXPECT_EQ(sim.commands(), (std::vector<uint8_t>{0x01, 0x16}));
+  EXPECT_EQ(sim.commands(), (std::vector<uint8_t>{0x01, 0x16, 0x02}));
 }
 
-TEST_F(MouseExchanges, CursorReadBackStopsAtAFailedHeadRead) {
+TEST_F(MouseExchanges, CursorReadBackStopsAtAFailedReadAndStillEndsTheConfiguration) {
   sim.device->injectFault(sim::Fault::statusFE, 1);
   const CursorReadBack readBack = readBackCursorTable(*sim.session);
   EXPECT_EQ(readBack.result, kResultStatusFE);
-  EXPECT_EQ(sim.commands(), (std::vector<uint8_t>{0x01, 0x16}));
+  EXPECT_EQ(sim.commands(), (std::vector<uint8_t>{0x01, 0x16, 0x02}));
+  EXPECT_EQ(sim.device->configDepth(), 0);
+
+  // The mouse stops answering after the head: the image read gives up, no
+  // part of it is handed on, and EndConfig is still sent.
+  sim.device->clearLog();
+  sim.device->injectFault(sim::Fault::silent, 2, sim::VirtualDevice::kAlways);
+  const CursorReadBack silent = readBackCursorTable(*sim.session);
+  EXPECT_EQ(silent.result, kResultNoReply);
+  EXPECT_TRUE(silent.headValid);
+  EXPECT_TRUE(silent.image.empty());
+  const std::vector<uint8_t> commands = sim.commands();
+  ASSERT_FALSE(commands.empty());
+  EXPECT_EQ(commands.back(), 0x02);
 }
 
 struct KeyboardExchanges : ::testing::Test {

@@ -71,5 +71,26 @@ TEST(FireKeyBullets, LoadSkipsLinesOfOtherKindsAndMissingLines) {
   EXPECT_EQ(loadBullet(shortLines, 1), (Bullet{50, 1, false, 2, true}));
 }
 
+TEST(FireKeyBullets, ThePathSumsEveryMoveOfEachBulletWithLeftAndUpNegative) {
+  std::vector<std::string> lines;
+  for (int b = 0; b < kBulletCount; ++b) {
+    saveBullet(lines, b, Bullet{100, b % 2 ? 2 : 1, b % 2 == 1, 3, false});
+  }
+  // A move on one of the carried lines counts as well; other kinds do not.
+  lines[0] = macro::formatMacroAction(verticalMove(10, true));
+  lines[1] = "0,0,129,1,1,mouse_key_left";
+  const auto path = bulletPath(lines);
+  EXPECT_EQ(path[0], (PathPoint{0, 0}));
+  EXPECT_EQ(path[1], (PathPoint{1, -7}));
+  EXPECT_EQ(path[2], (PathPoint{-1, -4}));
+  EXPECT_EQ(path[30], (PathPoint{-15, 80}));
+
+  // A short or broken sequence moves only as far as it has move lines.
+  const std::vector<std::string> shortLines = {"x", "", "0,0,4,5,0,", "0,0,133,2,1,"};
+  const auto partial = bulletPath(shortLines);
+  EXPECT_EQ(partial[1], (PathPoint{5, -2}));
+  EXPECT_EQ(partial[30], (PathPoint{5, -2}));
+}
+
 }  // namespace
 }  // namespace varnacle::mouse
