@@ -20,8 +20,11 @@
 #include "mouse/ms_deng_page.h"
 #include "mouse/ms_dpi_page.h"
 #include "mouse/ms_key_page.h"
+#include "mouse/mouse_profile_steps.h"
+#include "pages/profile_panel.h"
 #include "pages/page_messages.h"
 #include "platform/debug_output.h"
+#include "platform/foreground_program.h"
 #include "platform/single_instance.h"
 #include "platform/termination.h"
 #include "ui/application.h"
@@ -86,13 +89,28 @@ int run(int argc, char** argv, bool simulate) {
   // The mouse's settings are shared by its pages and outlive the window
   // whose threads read them.
   std::unique_ptr<mouse::MouseConfig> mouseConfig;
+  // The application watchers ask it from their threads, which end with the window.
+  const std::unique_ptr<platform::ForegroundProgram> foreground = platform::makeForegroundProgram();
   app::CMainWnd window(*backend);
   mouseConfig = std::make_unique<mouse::MouseConfig>(window.liveLighting());
-  window.addPage(std::make_unique<mouse::MsDpiPage>(window.pageContext(), *mouseConfig));
-  window.addPage(std::make_unique<mouse::MsDengPage>(window.pageContext(), *mouseConfig));
+  auto dpiPage = std::make_unique<mouse::MsDpiPage>(window.pageContext(), *mouseConfig);
+  auto lightingPage = std::make_unique<mouse::MsDengPage>(window.pageContext(), *mouseConfig);
   // After the DPI page, which reads the mouse first. No input hook yet: the
   // keyboard category shows the assigned key and captures none.
-  window.addPage(std::make_unique<mouse::MsKeyPage>(window.pageContext(), *mouseConfig, nullptr));
+  auto keyPage = std::make_unique<mouse::MsKeyPage>(window.pageContext(), *mouseConfig, nullptr);
+  // The profile panels follow the pages whose settings they load and apply.
+  auto lightingPanel = std::make_unique<pages::ProfilePanel>(
+      window.pageContext(), profile::ProfileListKind::mouseLighting,
+      mouse::mouseLightingSteps(window.liveLighting(), *dpiPage, *lightingPage), foreground.get());
+  auto keyPanel = std::make_unique<pages::ProfilePanel>(
+      window.pageContext(), profile::ProfileListKind::mouseKeys,
+      mouse::mouseKeySteps(*mouseConfig, window.session(DeviceKind::mouse), *keyPage),
+      foreground.get());
+  window.addPage(std::move(dpiPage));
+  window.addPage(std::move(lightingPage));
+  window.addPage(std::move(keyPage));
+  window.addPage(std::move(lightingPanel));
+  window.addPage(std::move(keyPanel));
   if (!window.create(nullptr, app::kMainWindowTitle, {kMainWindowStyle, 0}, app::kMainWindowSize)) {
     std::fprintf(stderr, "varnacle-driver: the main window cannot be built from the skin\n");
     return 1;
