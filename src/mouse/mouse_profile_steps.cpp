@@ -12,6 +12,13 @@
 
 namespace varnacle::mouse {
 
+namespace {
+
+constexpr uint8_t kResetPointerSpeed = 10;
+constexpr uint8_t kResetWheelLines = 1;
+
+}  // namespace
+
 pages::ProfileListSteps mouseLightingSteps(device::LiveLighting& live, MsDpiPage& dpiPage,
                                            MsDengPage& lightingPage) {
   pages::ProfileListSteps steps;
@@ -25,6 +32,17 @@ pages::ProfileListSteps mouseLightingSteps(device::LiveLighting& live, MsDpiPage
     live.edit(
         DeviceKind::mouse,
         [&](Record& r) { std::copy_n(payload.begin(), std::min(payload.size(), r.size()), r.begin()); },
+        false);
+  };
+  // A reset also gives the desktop settings kept with the record their
+  // starting values.
+  steps.afterReset = [&live] {
+    live.edit(
+        DeviceKind::mouse,
+        [](Record& r) {
+          r[kPointerSpeed] = kResetPointerSpeed;
+          r[kWheelLines] = kResetWheelLines;
+        },
         false);
   };
   steps.apply = [&live, &dpiPage, &lightingPage] {

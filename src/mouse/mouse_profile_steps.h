@@ -4,7 +4,8 @@
 // zeros; the key list's 512 bytes are the active on-board profile's key
 // table. Applying a lighting profile shows it on the lighting and DPI pages
 // (pointer speed and wheel lines included) and marks the lighting pending
-// for the one-second push; applying a key profile rebuilds the button labels
+// for the one-second push, and a reset of it gives pointer speed 10 and
+// wheel lines 1; applying a key profile rebuilds the button labels
 // with the macro names and writes the table to the mouse.
 //
 // UI thread. The pages and the config must outlive the steps.

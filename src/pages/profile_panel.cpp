@@ -250,6 +250,10 @@ void ProfilePanel::reset() {
   const profile::ProfileList::Reset outcome = list_.reset(current);
   if (!outcome.message.empty()) return message(outcome.message);
   if (outcome.payload && steps_.take) steps_.take(*outcome.payload);
+  if (steps_.afterReset) {
+    steps_.afterReset();
+    if (steps_.current) list_.save(steps_.current());
+  }
   if (steps_.apply) steps_.apply();
 }
 

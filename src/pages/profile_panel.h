@@ -44,6 +44,9 @@ struct ProfileListSteps {
   std::function<void()> apply;
   // Runs before a reset (may be empty).
   std::function<void()> beforeReset;
+  // Runs after a reset took the default payload, before it is saved and
+  // applied (may be empty).
+  std::function<void()> afterReset;
 };
 
 class ProfilePanel : public Page {
