@@ -14,17 +14,8 @@ namespace varnacle::pages {
 
 namespace {
 
-// Combo rows: fixed height, the row style of the lists, text and tooltip.
+// Combo rows: a fixed height, the profile name as text and tooltip.
 constexpr int kRowHeight = 25;
-
-constexpr std::string_view devicePrefix(DeviceKind kind) {
-  switch (kind) {
-    case DeviceKind::keyboard: return "kb";
-    case DeviceKind::mouse: return "ms";
-    case DeviceKind::mousePad: return "mp";
-  }
-  return "ms";
-}
 
 }  // namespace
 
@@ -36,23 +27,10 @@ ProfilePanel::ProfilePanel(const PageContext& context, profile::ProfileListKind 
       steps_(std::move(steps)),
       foreground_(foreground),
       watcherTiming_(watcherTiming),
-      device_(devicePrefix(list_.info().device)),
-      kind_(list_.info().lighting ? "deng" : "key") {}
-
-std::string ProfilePanel::control(std::string_view role) const {
-  return device_ + "_" + kind_ + "_" + std::string(role);
-}
-
-namespace {
-
-std::string buttonName(const std::string& device, const std::string& kind, std::string_view op) {
-  return device + "_pro_" + kind + "_" + std::string(op) + "_btn";
-}
-
-}  // namespace
+      names_(profilePanelNames(kind)) {}
 
 void ProfilePanel::startUp() {
-  if (auto* panel = context_.window.findControl(control("profile_edit")))
+  if (auto* panel = context_.window.findControl(names_.editPanel))
     panel->setVisible(false);
   showLink(std::nullopt);
   const std::string_view failure = list_.initialise();
@@ -82,7 +60,7 @@ void ProfilePanel::deviceShown(DeviceKind kind) {
 }
 
 void ProfilePanel::fillRows() {
-  auto* combo = context_.window.findControl<ui::Combo>(control("profile_combo"));
+  auto* combo = context_.window.findControl<ui::Combo>(names_.combo);
   if (!combo) return;
   const int current = combo->currentIndex();
   combo->removeAllItems();
@@ -95,12 +73,12 @@ void ProfilePanel::fillRows() {
 }
 
 int ProfilePanel::selected() const {
-  const auto* combo = context_.window.findControl<ui::Combo>(control("profile_combo"));
+  const auto* combo = context_.window.findControl<ui::Combo>(names_.combo);
   return combo ? combo->currentIndex() : -1;
 }
 
 void ProfilePanel::selectRow(int row) {
-  auto* combo = context_.window.findControl<ui::Combo>(control("profile_combo"));
+  auto* combo = context_.window.findControl<ui::Combo>(names_.combo);
   if (!combo || row < 0 || row >= combo->count()) return;
   combo->selectItem1(row, false, false);
   runSelect(row);
@@ -112,20 +90,20 @@ void ProfilePanel::selectIfChanged(int row) {
 
 void ProfilePanel::runSelect(int row) {
   profile::Selection s = list_.select(row);
-  if (auto* edit = context_.window.findControl(control("profile_name_edit"))) edit->setText(s.name);
+  if (auto* edit = context_.window.findControl(names_.nameEdit)) edit->setText(s.name);
   showLink(s.linkLabel);
   if (s.payload && steps_.take) steps_.take(*s.payload);
   if (steps_.apply) steps_.apply();
 }
 
 void ProfilePanel::showLink(const std::optional<std::string>& label) {
-  if (auto* check = context_.window.findControl<ui::CheckBox>(control("profile_link_check")))
+  if (auto* check = context_.window.findControl<ui::CheckBox>(names_.linkCheck))
     check->setChecked(label.has_value(), false);
-  if (auto* edit = context_.window.findControl(control("profile_link_edit"))) {
+  if (auto* edit = context_.window.findControl(names_.linkEdit)) {
     edit->setText(label.value_or(" "));
     edit->setToolTip(label.value_or(""));
   }
-  if (auto* row = context_.window.findControl(control("profile_link_name_hor")))
+  if (auto* row = context_.window.findControl(names_.linkRow))
     row->setVisible(label.has_value());
 }
 
@@ -146,24 +124,21 @@ void ProfilePanel::notify(const ui::Notification& n) {
   if (!n.sender) return;
   const std::string& name = n.sender->name();
   if (n.type == ui::notify::kItemSelect) {
-    if (name == control("profile_combo")) runSelect(static_cast<int>(n.wParam));
+    if (name == names_.combo) runSelect(static_cast<int>(n.wParam));
   } else if (n.type == ui::notify::kSelectChanged) {
-    if (name == control("profile_link_check"))
+    if (name == names_.linkCheck)
       if (auto* check = dynamic_cast<ui::CheckBox*>(n.sender)) linkChecked(check->isChecked());
   } else if (n.type == ui::notify::kClick) {
-    const auto button = [&](std::string_view op) { return name == buttonName(device_, kind_, op); };
-    if (button("add")) return add();
-    if (button("sub")) return remove();
-    if (button("copy")) return copy();
-    if (button("import")) return importFile();
-    if (button("export")) return exportFile();
-    if (button("reset")) return reset();
-    if (button("edit")) return toggle(control("profile_edit"));
-    if (name == control("profile_edit_save_btn")) return rename();
-    if (name == control("profile_link_btn")) return linkButton();
-    // The spread button belongs to the device's lighting panel.
-    if (list_.info().lighting && name == device_ + "_profile_fun_spread_btn")
-      toggle(device_ + "_profile_fun_spead_tab");
+    if (name == names_.addButton) return add();
+    if (name == names_.subButton) return remove();
+    if (name == names_.copyButton) return copy();
+    if (name == names_.importButton) return importFile();
+    if (name == names_.exportButton) return exportFile();
+    if (name == names_.resetButton) return reset();
+    if (name == names_.editButton) return toggle(names_.editPanel);
+    if (name == names_.editSaveButton) return rename();
+    if (name == names_.linkButton) return linkButton();
+    if (!names_.spreadButton.empty() && name == names_.spreadButton) toggle(names_.spreadPanel);
   }
 }
 
@@ -194,7 +169,7 @@ void ProfilePanel::copy() {
 void ProfilePanel::rename() {
   const int row = selected();
   if (row < 0) return;
-  auto* edit = context_.window.findControl(control("profile_name_edit"));
+  auto* edit = context_.window.findControl(names_.nameEdit);
   const std::string newName = edit ? edit->text() : std::string();
   const profile::ListOutcome outcome = list_.rename(row, newName);
   if (!outcome.message.empty()) return message(outcome.message);

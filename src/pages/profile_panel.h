@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "pages/page.h"
+#include "pages/profile_panel_names.h"
 #include "profile/app_watcher.h"
 #include "profile/profile_list.h"
 
@@ -67,8 +68,6 @@ class ProfilePanel : public Page {
   void selectRow(int row);
   // Selects `row` unless it already is (the watcher's and the arrival's way).
   void selectIfChanged(int row);
-  // The control name of `role` in this panel ("combo" → "ms_deng_profile_combo").
-  std::string control(std::string_view role) const;
 
  private:
   void runSelect(int row);
@@ -97,8 +96,7 @@ class ProfilePanel : public Page {
   platform::ForegroundProgram* foreground_;
   profile::AppWatcherTiming watcherTiming_;
   std::unique_ptr<profile::AppWatcher> watcher_;
-  std::string device_;  // "kb", "ms", "mp"
-  std::string kind_;    // "deng", "key"
+  const ProfilePanelNames& names_;
 };
 
 }  // namespace varnacle::pages

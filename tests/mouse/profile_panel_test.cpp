@@ -168,12 +168,14 @@ struct ProfilePanelTest : app::test::MainWindowHarness {
 TEST_F(ProfilePanelTest, BothPanelsComeFromTheFragmentAndAFirstStartCreatesOneProfileEach) {
   start();
   for (std::string kind : {"deng", "key"}) {
-    for (std::string role :
-         {"_profile_combo", "_profile_name_edit", "_profile_edit", "_profile_edit_save_btn",
-          "_profile_link_check", "_profile_link_btn", "_profile_link_edit", "_profile_link_name_hor"})
-      control("ms_" + kind + role);
-    for (std::string op : {"add", "sub", "copy", "import", "export", "reset", "edit"})
-      control("ms_pro_" + kind + "_" + op + "_btn");
+    const auto& names = pages::profilePanelNames(kind == "deng" ? ProfileListKind::mouseLighting
+                                                                : ProfileListKind::mouseKeys);
+    for (std::string_view name :
+         {names.combo, names.nameEdit, names.addButton, names.subButton, names.copyButton,
+          names.importButton, names.exportButton, names.resetButton, names.editButton,
+          names.editPanel, names.editSaveButton, names.linkCheck, names.linkButton,
+          names.linkEdit, names.linkRow})
+      EXPECT_EQ(control(name)->name(), name);
     EXPECT_EQ(rows(kind), std::vector<std::string>{"Configuration File1"});
     EXPECT_EQ(combo(kind)->itemToolTip(0), "Configuration File1");
     EXPECT_FALSE(control("ms_" + kind + "_profile_link_name_hor")->isVisible());
