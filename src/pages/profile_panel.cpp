@@ -43,10 +43,13 @@ void ProfilePanel::startWorkers() {
   const ui::WindowId window = context_.window.id();
   watcher_ = std::make_unique<profile::AppWatcher>(
       list_, *foreground_,
-      [this, window](int row) {
+      [this, window](int row, int saved) {
         // Carried out on the UI thread; given up once the program shuts down.
-        ui::send([this, window, row] {
-          if (ui::Window::fromId(window)) selectIfChanged(row);
+        ui::send([this, window, row, saved] {
+          if (!ui::Window::fromId(window) || list_.registry().select() != saved) return;
+          selectIfChanged(row);
+          // Select wrote the row it selected; SELECT keeps naming the user's choice.
+          list_.registry().setSelect(saved);
         });
       },
       watcherTiming_);

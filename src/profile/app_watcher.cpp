@@ -22,14 +22,10 @@ bool AppWatcher::poll(const platform::Event& stop) {
   const auto program = foreground_.path();
   if (!program && !unknownTold_) platform::debugOutput("文件名字访问失败");
   unknownTold_ = !program;
-  const ProfileRegistry& registry = list_.registry();
-  const int saved = registry.select();
+  const int saved = list_.registry().select();
   const auto linked = program ? list_.linkedRow(*program, count) : std::nullopt;
-  select_(linked.value_or(saved));
-  const bool stopping = stop.wait(timing_.afterSelect);
-  // Select wrote the row it selected; SELECT keeps naming the user's choice.
-  registry.setSelect(saved);
-  return !stopping && !stop.wait(timing_.betweenPolls);
+  select_(linked.value_or(saved), saved);
+  return !stop.wait(timing_.afterSelect) && !stop.wait(timing_.betweenPolls);
 }
 
 platform::WorkerSlot appWatcherSlot(ProfileListKind kind) {

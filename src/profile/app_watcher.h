@@ -3,9 +3,10 @@
 // program linked to a row has the foreground, that row is selected; otherwise
 // the row the user chose (SELECT) is selected again.
 //
-//   poll   foreground path → SELECT (the user's row) → the first linked row
-//          of that path, else the user's row, is selected (on the UI thread,
-//          waited for) → 100 ms → SELECT = the user's row → 2000 ms
+//   poll   foreground path → SELECT (the user's row) → on the UI thread,
+//          waited for: the first linked row of that path, else the user's
+//          row, is selected and SELECT = the user's row again → 100 ms →
+//          2000 ms
 //   stop   seen at the end of a poll's rests, so within about 2.1 s; the
 //          slot's stop line follows
 //
@@ -13,9 +14,12 @@
 // device only when the match changes. The watcher runs whether or not the
 // list's device is present.
 //
-// Threads: run() on the watcher's slot thread; `select` must carry the
-// selection out on the UI thread (it may return without doing so once the
-// program shuts down). The list, the provider and `select` must outlive run().
+// Threads: run() on the watcher's slot thread; `select(row, saved)` must
+// carry out, on the UI thread and in one step, the selection of `row` and the
+// restoring of SELECT to `saved` — unless SELECT no longer reads `saved`: a
+// row the user chose since the poll read it stands (a selection and restore
+// from the watcher thread would undo it). It may return without doing
+// anything once the program shuts down. The list, the provider and `select` must outlive run().
 #include <chrono>
 #include <functional>
 
@@ -33,7 +37,7 @@ struct AppWatcherTiming {
 
 class AppWatcher {
  public:
-  using SelectRow = std::function<void(int row)>;
+  using SelectRow = std::function<void(int row, int saved)>;
 
   AppWatcher(const ProfileList& list, platform::ForegroundProgram& foreground, SelectRow select,
              AppWatcherTiming timing = {});

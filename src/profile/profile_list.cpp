@@ -7,6 +7,7 @@
 #include "profile/file_names.h"
 #include "profile/ini_store.h"
 #include "profile/profile_file.h"
+#include "profile/selected_profile.h"
 #include "profile/text_encoding.h"
 
 namespace varnacle::profile {
@@ -34,7 +35,10 @@ std::optional<std::string> programFileName(std::string_view path) {
   return std::string(path.substr(last + 1));
 }
 
-ProfileList::ProfileList(ProfileListKind kind) : registry_(kind) {}
+// A new list holds no row on its device yet.
+ProfileList::ProfileList(ProfileListKind kind) : registry_(kind) {
+  setShownProfile(kind, -1);
+}
 
 void ProfileList::setRows(std::vector<std::string> rows) {
   rows_ = std::move(rows);
@@ -92,6 +96,7 @@ Selection ProfileList::select(int row) {
   Selection s;
   if (!validRow(row)) return s;
   registry_.setSelect(row);
+  setShownProfile(info().kind, row);
   s.name = rows_[static_cast<size_t>(row)];
   if (registry_.linked(row)) {
     s.linkLabel = programFileName(registry_.process(row));
@@ -110,9 +115,8 @@ Selection ProfileList::select(int row) {
 }
 
 bool ProfileList::save(std::span<const uint8_t> payload) const {
-  const int selected = registry_.select();
-  if (!validRow(selected) || payload.size() != info().payloadSize) return false;
-  const auto path = fileOf(registry_.name(selected));
+  if (payload.size() != info().payloadSize) return false;
+  const auto path = selectedProfileFile(info().kind, "profile list", "not saved");
   return path && WriteProfileFile(*path, payload);
 }
 

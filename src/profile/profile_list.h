@@ -96,10 +96,11 @@ class ProfileList {
   // message to show when the default file cannot be read (no row then).
   std::string_view initialise();
 
-  // Select `row`: SELECT = row, the link state (an unlinked row's entries
-  // are written unlinked), and the payload loaded from its file.
+  // Select `row`: SELECT = row, the row the device holds (selected_profile.h),
+  // the link state (an unlinked row's entries are written unlinked), and the
+  // payload loaded from its file.
   Selection select(int row);
-  // Writes `payload` into the file of the SELECT row.
+  // Writes `payload` into the file of the profile the device holds.
   bool save(std::span<const uint8_t> payload) const;
 
   ListOutcome add();
@@ -120,7 +121,7 @@ class ProfileList {
   std::string_view exportTo(int row, const std::filesystem::path& target) const;
   // The default file's payload over `current` (only the first
   // kLightingResetBytes for the mouse and pad lighting lists), saved into
-  // the SELECT row's file. Nothing, with the message, when the default file
+  // the file of the profile the device holds. Nothing, with the message, when the default file
   // cannot be read.
   struct Reset {
     std::string_view message;

@@ -17,6 +17,7 @@
 #include "app/main_wnd.h"
 #include "mouse/key_assignment.h"
 #include "mouse/mouse_config.h"
+#include "mouse/mouse_key_profile.h"
 #include "mouse/mouse_profile_steps.h"
 #include "mouse/mouse_settings_record.h"
 #include "mouse/ms_deng_page.h"
@@ -262,7 +263,6 @@ TEST_F(ProfilePanelTest, ArrivalSelectsBothRowsAndSelectingSendsTheProfileToTheM
 
   choose("deng", 1);
   EXPECT_EQ(ProfileRegistry(ProfileListKind::mouseLighting).select(), 1);
-  EXPECT_EQ(window->liveLighting().snapshot(DeviceKind::mouse)[kLightMode], 3);
   ASSERT_TRUE(pumpUntil([&] { return mouse->memory().settings[kLightMode] == 3; }));
 
   // The key profile's table goes to the active on-board profile's assignments.
@@ -366,6 +366,16 @@ TEST_F(ProfilePanelTest, TheWatcherSelectsTheLinkedRowAndGivesTheUsersRowBack) {
   ASSERT_TRUE(pumpUntil([&] { return combo("key")->currentIndex() == 2; }));
   pumpFor(100ms);
   EXPECT_EQ(r.select(), 0);
+  // What is saved meanwhile belongs to the linked profile the mouse holds,
+  // not to the user's choice that SELECT names.
+  const std::string usersFile = readBytes(r.profilePath("K0"));
+  device::TableSlot edited{};
+  edited.fill(0x77);
+  ASSERT_TRUE(saveMouseKeyProfile(edited));
+  EXPECT_EQ(readBytes(r.profilePath("K0")), usersFile);
+  std::vector<uint8_t> linked(512, 0);
+  ASSERT_EQ(profile::ReadProfileFile(r.profilePath("K2"), linked), profile::kProfileFileRead);
+  EXPECT_EQ(linked, std::vector<uint8_t>(512, 0x77));
   foreground.set(std::nullopt);
   ASSERT_TRUE(pumpUntil([&] { return combo("key")->currentIndex() == 0; }));
   EXPECT_EQ(r.select(), 0);
