@@ -88,6 +88,13 @@ TEST_F(ProfileListTest, ListFilesThatLieAreReadWithinBounds) {
   ProfileList negative(kLighting);
   negative.initialise();
   EXPECT_EQ(negative.rows(), std::vector<std::string>{"Configuration File1"});
+
+  // Lines the list file does not understand are kept and ignored.
+  writeBytes(r.file(), std::string("\x01\xFFjunk\n[PROFILEDENGCOUNT]\ncount=2x\nnoise\n"
+                                   "[PROFILEDENGNAME]\n0=A\n=\n1=B\n[\n", 71));
+  ProfileList garbage(kLighting);
+  garbage.initialise();
+  EXPECT_EQ(garbage.rows(), (std::vector<std::string>{"A", "B"}));
 }
 
 TEST_F(ProfileListTest, NamesWithPathSeparatorsNeverReachOutsideTheDeviceFolder) {
