@@ -12,6 +12,7 @@ packages=(
   # window layer: Qt 6 Widgets (its offscreen platform runs the tests headless) and a font;
   # Qt 6 SVG for the program icon the art generator writes
   qt6-base-dev libgl-dev libqt6gui6 fonts-dejavu-core qt6-svg-dev
+  libx11-dev
   # Linux packaging: the Debian package's computed dependencies (dpkg-shlibdeps)
   # and the validators of the desktop entry and the AppStream metainfo
   dpkg-dev file desktop-file-utils appstream

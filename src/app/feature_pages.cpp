@@ -9,6 +9,8 @@
 #include "mouse/ms_deng_page.h"
 #include "mouse/ms_dpi_page.h"
 #include "mouse/ms_key_page.h"
+#include "mouse/mouse_profile_steps.h"
+#include "pages/profile_panel.h"
 
 namespace varnacle::app {
 
@@ -19,14 +21,26 @@ void addFeaturePages(CMainWnd& window, FeaturePageState& state, const FeaturePag
   state.mouseConfig = std::make_unique<mouse::MouseConfig>(window.liveLighting());
   mouse::MouseConfig& mouseConfig = *state.mouseConfig;
 
-  window.addPage(
-      std::make_unique<mouse::MsDpiPage>(window.pageContext(), mouseConfig, options.pointer));
-  window.addPage(std::make_unique<mouse::MsDengPage>(window.pageContext(), mouseConfig));
+  auto dpiPage =
+      std::make_unique<mouse::MsDpiPage>(window.pageContext(), mouseConfig, options.pointer);
+  auto lightingPage = std::make_unique<mouse::MsDengPage>(window.pageContext(), mouseConfig);
   auto keyPage =
       std::make_unique<mouse::MsKeyPage>(window.pageContext(), mouseConfig, options.keyHook);
   mouse::MsKeyPage& buttons = *keyPage;
+  auto lightingPanel = std::make_unique<pages::ProfilePanel>(
+      window.pageContext(), profile::ProfileListKind::mouseLighting,
+      mouse::mouseLightingSteps(window.liveLighting(), *dpiPage, *lightingPage),
+      options.foreground);
+  auto keyPanel = std::make_unique<pages::ProfilePanel>(
+      window.pageContext(), profile::ProfileListKind::mouseKeys,
+      mouse::mouseKeySteps(mouseConfig, window.session(DeviceKind::mouse), buttons),
+      options.foreground);
+  window.addPage(std::move(dpiPage));
+  window.addPage(std::move(lightingPage));
   window.addPage(std::move(keyPage));
   window.addPage(std::make_unique<mouse::MsCursorPage>(window.pageContext(), mouseConfig));
+  window.addPage(std::move(lightingPanel));
+  window.addPage(std::move(keyPanel));
 
   // A macro deleted or renamed on the mouse's macro page changes what the
   // button page shows.

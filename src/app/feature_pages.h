@@ -18,6 +18,7 @@ class MouseMacroTables;
 }  // namespace varnacle::mouse
 
 namespace varnacle::platform {
+class ForegroundProgram;
 class InputHook;
 }  // namespace varnacle::platform
 
@@ -44,6 +45,9 @@ struct FeaturePageOptions {
   // Sets the desktop's pointer speed and wheel lines (tests keep the
   // desktop's own).
   platform::PointerApplier pointer{};
+  // Which program is in front, for the profiles linked to programs; null
+  // links nothing. Must outlive the window.
+  platform::ForegroundProgram* foreground = nullptr;
 };
 
 // Fills `state` and adds every feature page to `window`.

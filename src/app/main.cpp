@@ -19,6 +19,7 @@
 #include "device/hid_backend.h"
 #include "pages/page_messages.h"
 #include "platform/debug_output.h"
+#include "platform/foreground_program.h"
 #include "platform/single_instance.h"
 #include "platform/termination.h"
 #include "ui/application.h"
@@ -80,12 +81,14 @@ int run(int argc, char** argv, bool simulate) {
     backend = platformBackend.get();
   }
 
-  // What the pages share outlives the window whose threads use it.
+  // What the pages share outlives the window whose threads use it; so does
+  // the foreground program the application watchers ask from their threads.
+  const std::unique_ptr<platform::ForegroundProgram> foreground = platform::makeForegroundProgram();
   app::FeaturePageState shared;
   app::CMainWnd window(*backend);
   // No input hook yet: the keyboard category of the button page shows the
   // assigned key and captures none.
-  app::addFeaturePages(window, shared, {});
+  app::addFeaturePages(window, shared, {.keyHook = nullptr, .pointer = {}, .foreground = foreground.get()});
   if (!window.create(nullptr, app::kMainWindowTitle, {kMainWindowStyle, 0}, app::kMainWindowSize)) {
     std::fprintf(stderr, "varnacle-driver: the main window cannot be built from the skin\n");
     return 1;

@@ -88,19 +88,21 @@ MouseApplyOutcome applyKeysToMouse(MouseConfig& config, device::DeviceSession& m
     }
   }
 
-  const int profile = std::clamp(config.currentProfile(), 0, device::kOnBoardProfiles - 1);
-  std::array<uint8_t, kProfileAssignmentBytes> own{};
-  const device::TableSlot table = config.editKeyTables(
-      [&](device::TableSlot&, std::array<device::TableSlot, device::kOnBoardProfiles>& profiles) {
-        return profiles[static_cast<std::size_t>(profile)];
-      });
-  std::copy_n(table.begin(), own.size(), own.begin());
   if (outcome.status == MouseApplyOutcome::Status::applied) {
-    const int result = writeAssignments(config, mouse, profile, own);
+    const int result = sendCurrentAssignments(config, mouse);
     if (result != device::kResultOk) fail(result);
   }
-  saveMouseKeyProfile(table);
+  saveMouseKeyProfile(config.profileKeyTable(config.currentProfile()));
   return outcome;
+}
+
+int sendCurrentAssignments(MouseConfig& config, device::DeviceSession& mouse) {
+  std::lock_guard sessionLock(mouse.lock);
+  const int profile = std::clamp(config.currentProfile(), 0, device::kOnBoardProfiles - 1);
+  const device::TableSlot table = config.profileKeyTable(profile);
+  std::array<uint8_t, kProfileAssignmentBytes> own{};
+  std::copy_n(table.begin(), own.size(), own.begin());
+  return writeAssignments(config, mouse, profile, own);
 }
 
 }  // namespace varnacle::mouse

@@ -51,4 +51,9 @@ std::size_t mouseMacroCapacity(const MouseConfig& config);
 MouseApplyOutcome applyKeysToMouse(MouseConfig& config, device::DeviceSession& mouse,
                                    const macro::MacroStore& macros);
 
+// Step 3 alone, for a key profile that was loaded: BeginConfig,
+// WriteProfileTable of the active profile, EndConfig; the first result other
+// than 1.
+int sendCurrentAssignments(MouseConfig& config, device::DeviceSession& mouse);
+
 }  // namespace varnacle::mouse

@@ -304,6 +304,12 @@ class Combo : public Control {
   // The shown text of an item ("" when out of range).
   std::string itemText(int index) const;
   std::string itemUserData(int index) const;
+  // A row's tooltip in the open list ("" for none); out of range: nothing.
+  void setItemToolTip(int index, std::string tip);
+  std::string itemToolTip(int index) const;
+  // The height of the open list's rows in pixels (0: the toolkit's).
+  void setItemHeight(int height);
+  int itemHeight() const { return itemHeight_; }
   // GetCurSel: -1 when nothing is selected.
   int currentIndex() const { return current_; }
   // SelectItem1: selects by index; -1 clears. `takeFocus` gives the combo the
@@ -317,11 +323,13 @@ class Combo : public Control {
   struct Item {
     std::string text;
     std::string userData;
+    std::string toolTip;
   };
   void syncItems();
   void userSelected(int index);
   std::vector<Item> items_;
   int current_ = -1;
+  int itemHeight_ = 0;
 };
 
 // A horizontal (or vertical, "hor"="false") bar showing value between minimum

@@ -136,7 +136,7 @@ class Reader {
     const Attributes attributes = attributesOf(xml);
     if (equalsNoCase(cls, "Include")) {
       xml.skipCurrentElement();
-      return include(valueOf(attributes, "source"));
+      return include(valueOf(attributes, "source"), attributes);
     }
     std::unique_ptr<Control> control = create(cls);
     if (!control) {
@@ -174,7 +174,9 @@ class Reader {
     return control;
   }
 
-  std::unique_ptr<Control> include(const std::string& file) {
+  // The other attributes of an Include fill the fragment's "{attribute}"
+  // marks, so one fragment serves under several names.
+  std::unique_ptr<Control> include(const std::string& file, const Attributes& marks) {
     if (depth_ > 8) {
       platform::debugOutput("layout: " + source_ + ": includes nested too deep at " + file);
       return nullptr;
@@ -186,7 +188,10 @@ class Reader {
       platform::debugOutput("layout: cannot read " + path);
       return nullptr;
     }
-    return Reader(window_, callback_, file, depth_ + 1).read(f.readAll(), nullptr);
+    QByteArray text = f.readAll();
+    for (const auto& [n, v] : marks)
+      if (n != "source") text.replace(QByteArray::fromStdString("{" + n + "}"), QByteArray::fromStdString(v));
+    return Reader(window_, callback_, file, depth_ + 1).read(text, nullptr);
   }
 
   Window& window_;

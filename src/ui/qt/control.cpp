@@ -404,7 +404,7 @@ int Combo::addItem(std::string text, std::string userData) {
 
 int Combo::insertItem(int index, std::string text, std::string userData) {
   index = std::clamp(index, 0, count());
-  items_.insert(items_.begin() + index, Item{std::move(text), std::move(userData)});
+  items_.insert(items_.begin() + index, Item{std::move(text), std::move(userData), {}});
   if (current_ >= index) ++current_;
   syncItems();
   return index;
@@ -438,6 +438,22 @@ std::string Combo::itemUserData(int index) const {
   return items_[static_cast<std::size_t>(index)].userData;
 }
 
+void Combo::setItemToolTip(int index, std::string tip) {
+  if (index < 0 || index >= count()) return;
+  items_[static_cast<std::size_t>(index)].toolTip = std::move(tip);
+  syncItems();
+}
+
+std::string Combo::itemToolTip(int index) const {
+  if (index < 0 || index >= count()) return {};
+  return items_[static_cast<std::size_t>(index)].toolTip;
+}
+
+void Combo::setItemHeight(int height) {
+  itemHeight_ = std::max(0, height);
+  syncItems();
+}
+
 bool Combo::selectItem1(int index, bool takeFocus, bool notify) {
   if (index < -1 || index >= count()) return false;
   if (takeFocus && peer()->widget) peer()->widget->setFocus();
@@ -459,7 +475,12 @@ void Combo::syncItems() {
   if (!box) return;
   QSignalBlocker block(box);
   box->clear();
-  for (int i = 0; i < count(); ++i) box->addItem(qs(itemText(i)));
+  for (int i = 0; i < count(); ++i) {
+    box->addItem(qs(itemText(i)));
+    const std::string& tip = items_[static_cast<std::size_t>(i)].toolTip;
+    if (!tip.empty()) box->setItemData(i, qs(tip), Qt::ToolTipRole);
+    if (itemHeight_ > 0) box->setItemData(i, QSize(0, itemHeight_), Qt::SizeHintRole);
+  }
   box->setCurrentIndex(current_);
 }
 
