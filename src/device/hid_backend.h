@@ -66,6 +66,7 @@ enum class DecodeStatus : uint32_t {
   valueTooLarge,        // a value field wider than 32 bits
   valueOutOfRange,      // the raw value lies outside the logical range (no scaled value)
   badLogicalPhysical,   // the logical or physical range is empty (no scaled value)
+  failed,               // the system's decoder refused the report for another reason
 };
 
 // One entry per button capability and per value usage of a report kind; the

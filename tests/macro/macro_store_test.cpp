@@ -241,6 +241,8 @@ TEST_P(MacroFiles, ExportAndImportTakeTheUsersPathExactly) {
   const std::string steps = readBytes(store.actionFile("src"));
   // A file beside the chosen one whose name differs only in case stays as it is.
   writeBytes(documents() / "macro.mac", "someone else's");
+  if (std::filesystem::exists(documents() / "MACRO.MAC"))
+    GTEST_SKIP() << "the file system ignores case itself (Windows)";
   ASSERT_TRUE(store.exportMacro("src", documents() / "Macro.mac"));
   EXPECT_EQ(readBytes(documents() / "macro.mac"), "someone else's");
   EXPECT_EQ(readBytes(documents() / "Macro.mac"), steps);

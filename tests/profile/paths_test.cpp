@@ -47,6 +47,8 @@ TEST_F(Paths, AFolderThatCannotBeCreatedMakesTheFileOperationFail) {
 
 TEST_F(Paths, ExactNameFirstThenOneThatDiffersInCase) {
   writeBytes(documents() / "kbdengdefault.led", "lower");
+  if (std::filesystem::exists(documents() / "KBDENGDEFAULT.LED"))
+    GTEST_SKIP() << "the file system ignores case itself (Windows)";
   EXPECT_EQ(findIgnoringCase(documents() / "kbdengdefault.Led"), documents() / "kbdengdefault.led");
   writeBytes(documents() / "kbdengdefault.Led", "mixed");
   EXPECT_EQ(findIgnoringCase(documents() / "kbdengdefault.Led"), documents() / "kbdengdefault.Led");
