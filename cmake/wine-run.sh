@@ -2,7 +2,7 @@
 # Runs one Windows program of the build under wine: wine-run.sh BUILD_DIR
 # PROGRAM ARGS... The wine prefix lives in the build folder (created on first
 # use, one creator at a time), one persistent wineserver serves every program
-# of a test run and ends by itself a minute after the last one, and wine's own
+# of a test run and ends by itself five minutes after the last one, and wine's own
 # diagnostics stay quiet.
 set -euo pipefail
 build_dir=$1
@@ -19,5 +19,5 @@ mkdir -p "$WINEPREFIX"
     wineserver -w
   fi
 ) 9>"$build_dir/wineprefix.lock"
-wineserver -p60 >/dev/null 2>&1 || true
+wineserver -p300 >/dev/null 2>&1 || true
 exec wine "$@"
