@@ -2,6 +2,8 @@
 # Installs every Debian package the build, the tests and the demo need.
 # Idempotent and non-interactive; run it as root, or as a user who may use
 # sudo: it elevates itself through sudo when needed.
+#   --windows  also the Windows cross build: MinGW-w64 (posix threads) and
+#              wine to run its tests (only the CI job that builds it pays).
 set -euo pipefail
 
 packages=(
@@ -19,6 +21,16 @@ packages=(
   # running the demo on a machine without a desktop
   xvfb
 )
+
+windows_packages=(
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64
+)
+for arg in "$@"; do
+  case "$arg" in
+    --windows) packages+=("${windows_packages[@]}") ;;
+    *) echo "install-deps: unknown option $arg" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <strings.h>
 #include <thread>
 
 #include "app/circle_progress.h"

@@ -32,7 +32,6 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -41,48 +40,6 @@
 #include "device/report_descriptor.h"
 
 namespace varnacle::device {
-
-struct HidCapabilities {
-  uint16_t usage = 0;
-  uint16_t usagePage = 0;
-  uint16_t inputReportLength = 0;
-  uint16_t outputReportLength = 0;
-  uint16_t featureReportLength = 0;
-  uint16_t numberInputButtonCaps = 0;
-  uint16_t numberInputValueCaps = 0;
-  uint16_t numberOutputButtonCaps = 0;
-  uint16_t numberOutputValueCaps = 0;
-  uint16_t numberFeatureButtonCaps = 0;
-  uint16_t numberFeatureValueCaps = 0;
-};
-
-// Outcome of the last decode of one report-data descriptor.
-enum class DecodeStatus : uint32_t {
-  success,
-  invalidReportLength,  // the report is shorter than the descriptor's field
-  valueTooLarge,        // a value field wider than 32 bits
-  valueOutOfRange,      // the raw value lies outside the logical range (no scaled value)
-  badLogicalPhysical,   // the logical or physical range is empty (no scaled value)
-};
-
-// One entry per button capability and per value usage of a report kind; the
-// listener threads read decoded input through it.
-struct ReportDataDescriptor {
-  bool isButton = false;
-  uint16_t usagePage = 0;
-  DecodeStatus status = DecodeStatus::success;
-  uint32_t reportId = 0;
-  bool isDataSet = false;
-  // Buttons: the range and the pressed usages of the last decode, in order,
-  // ended by 0 when fewer than the capacity (usageList.size()).
-  uint16_t usageMin = 0;
-  uint16_t usageMax = 0;
-  std::vector<uint16_t> usageList;
-  // Values.
-  uint16_t usage = 0;
-  uint32_t rawValue = 0;
-  int32_t scaledValue = 0;
-};
 
 class HidDevice {
  public:
@@ -150,11 +107,6 @@ class HidDevice {
   // decoded; decoding stops at the first value that cannot be read.
   bool decodeInputReport(std::span<const uint8_t> report);
 
-  // Every input button descriptor gets a usage list as long as the usages its
-  // page can carry in one report; a descriptor whose lists together would pass
-  // this many entries cannot be opened.
-  static constexpr std::size_t kMaxUsageListEntries = std::size_t(1) << 16;
-
  private:
   // The open connection with the lengths its reads and writes must have.
   // Readers and writers hold a reference while they wait.
@@ -170,8 +122,6 @@ class HidDevice {
 
   std::shared_ptr<Link> currentLink() const;
   void releaseCapabilities();
-  // False when the usage lists would exceed kMaxUsageListEntries.
-  bool buildDescriptors();
 
   HidBackend& backend_;
   mutable std::mutex linkMutex_;
@@ -179,10 +129,7 @@ class HidDevice {
 
   HidAttributes attributes_;
   HidCapabilities capabilities_;
-  std::optional<TopLevelCollection> collection_;
   std::vector<ReportDataDescriptor> descriptors_[kReportKindCount];
-  // For each input descriptor: the index of its button or value capability.
-  std::vector<std::size_t> inputCapIndex_;
   int interfaceNumber_ = 0;
   int collectionNumber_ = 0;
   OpenError openError_ = OpenError::none;

@@ -19,6 +19,7 @@
 
 #include "device/hid_path.h"
 #include "device/hidraw_writer.h"
+#include "device/parsed_collection.h"
 #include "device/report_descriptor.h"
 
 namespace varnacle::device {
@@ -87,18 +88,18 @@ OpenError openErrorOf(int error) {
   }
 }
 
-class LinuxConnection : public HidConnection {
+class LinuxConnection : public ParsedConnection {
  public:
-  LinuxConnection(int fd, int abortFd, bool canRead, bool canWrite, NodeInfo info, int collection,
-                  std::vector<uint8_t> reportIds, bool numbered, const NodeWrite& nodeWrite)
-      : fd_(fd),
+  LinuxConnection(int fd, int abortFd, bool canRead, bool canWrite, HidAttributes attributes,
+                  ParsedCollection parsed, const NodeWrite& nodeWrite)
+      : ParsedConnection(std::move(parsed)),
+        fd_(fd),
         abortFd_(abortFd),
         canRead_(canRead),
         canWrite_(canWrite),
-        info_(std::move(info)),
-        collection_(collection),
-        reportIds_(std::move(reportIds)),
-        numbered_(numbered) {
+        attributes_(attributes),
+        reportIds_(this->parsed().collection().reportIds),
+        numbered_(this->parsed().numberedReports()) {
     if (canWrite_) writer_ = std::make_unique<HidrawWriter>(fd_, nodeWrite);
   }
 
@@ -108,9 +109,7 @@ class LinuxConnection : public HidConnection {
     if (abortFd_ >= 0) ::close(abortFd_);
   }
 
-  HidAttributes attributes() const override { return info_.attributes; }
-  std::span<const uint8_t> reportDescriptor() const override { return info_.descriptor; }
-  int collectionNumber() const override { return collection_; }
+  HidAttributes attributes() const override { return attributes_; }
 
   IoResult read(std::span<uint8_t> buffer, int timeoutMs, std::size_t& transferred) override {
     transferred = 0;
@@ -170,8 +169,7 @@ class LinuxConnection : public HidConnection {
   int abortFd_;
   bool canRead_;
   bool canWrite_;
-  NodeInfo info_;
-  int collection_;
+  HidAttributes attributes_;
   std::vector<uint8_t> reportIds_;
   bool numbered_;
   std::vector<uint8_t> scratch_;
@@ -221,11 +219,9 @@ class LinuxBackend : public HidBackend {
     if (!name) return nullptr;
     auto info = readNode(*name);
     if (!info || !sameDevice(path, info->attributes)) return nullptr;
-    const auto parsed = parseReportDescriptor(info->descriptor);
-    const int collection = splitCollectionPath(path)->collection;
-    if (!parsed.descriptor || std::size_t(collection) > parsed.descriptor->collections.size())
-      return nullptr;
-    const auto& top = parsed.descriptor->collections[std::size_t(collection) - 1];
+    auto parsed =
+        ParsedCollection::fromDescriptor(info->descriptor, splitCollectionPath(path)->collection);
+    if (!parsed) return nullptr;
 
     int fd = -1;
     if (options.read || options.write) {
@@ -246,8 +242,8 @@ class LinuxBackend : public HidBackend {
     }
     error = OpenError::none;
     return std::make_unique<LinuxConnection>(fd, abortFd, options.read, options.write,
-                                             std::move(*info), collection, top.reportIds,
-                                             parsed.descriptor->numberedReports, nodeWrite_);
+                                             info->attributes, std::move(*parsed),
+                                             nodeWrite_);
   }
 
   bool probe(const std::string& path) override {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device/hid_path.h"
+#include "device/parsed_collection.h"
 #include "device/report_descriptor.h"
 
 namespace varnacle::device {
@@ -16,17 +17,15 @@ namespace {
 
 constexpr std::string_view kNodePrefix = "sim/";
 
-class SimConnection : public HidConnection {
+class SimConnection : public ParsedConnection {
  public:
   SimConnection(sim::SimBus& bus, std::shared_ptr<sim::VirtualInterface> device,
-                std::shared_ptr<sim::SimBus::Endpoint> endpoint, std::vector<uint8_t> descriptor,
-                int collection, std::vector<uint8_t> reportIds)
-      : bus_(bus),
+                std::shared_ptr<sim::SimBus::Endpoint> endpoint, ParsedCollection parsed)
+      : ParsedConnection(std::move(parsed)),
+        bus_(bus),
         device_(std::move(device)),
         endpoint_(std::move(endpoint)),
-        descriptor_(std::move(descriptor)),
-        collection_(collection),
-        reportIds_(std::move(reportIds)) {}
+        reportIds_(this->parsed().collection().reportIds) {}
 
   ~SimConnection() override { bus_.disconnect(endpoint_); }
 
@@ -34,8 +33,6 @@ class SimConnection : public HidConnection {
     const auto id = device_->identity();
     return {id.vendorId, id.productId, id.versionNumber};
   }
-  std::span<const uint8_t> reportDescriptor() const override { return descriptor_; }
-  int collectionNumber() const override { return collection_; }
 
   IoResult read(std::span<uint8_t> buffer, int timeoutMs, std::size_t& transferred) override {
     switch (
@@ -77,8 +74,6 @@ class SimConnection : public HidConnection {
   sim::SimBus& bus_;
   std::shared_ptr<sim::VirtualInterface> device_;
   std::shared_ptr<sim::SimBus::Endpoint> endpoint_;
-  std::vector<uint8_t> descriptor_;
-  int collection_;
   std::vector<uint8_t> reportIds_;
   std::atomic<bool> aborted_{false};
 };
@@ -109,18 +104,13 @@ class SimBackend : public HidBackend {
     if (!parts) return nullptr;
     auto device = deviceAt(parts->node);
     if (!device) return nullptr;
-    auto descriptor = device->reportDescriptor();
-    const auto parsed = parseReportDescriptor(descriptor);
-    if (!parsed.descriptor ||
-        std::size_t(parts->collection) > parsed.descriptor->collections.size())
-      return nullptr;
-    auto ids = parsed.descriptor->collections[std::size_t(parts->collection) - 1].reportIds;
-    auto endpoint = bus_.connect(device, ids);
+    auto parsed = ParsedCollection::fromDescriptor(device->reportDescriptor(), parts->collection);
+    if (!parsed) return nullptr;
+    auto endpoint = bus_.connect(device, parsed->collection().reportIds);
     if (!endpoint) return nullptr;
     error = OpenError::none;
     return std::make_unique<SimConnection>(bus_, std::move(device), std::move(endpoint),
-                                           std::move(descriptor), parts->collection,
-                                           std::move(ids));
+                                           std::move(*parsed));
   }
 
   bool probe(const std::string& path) override {

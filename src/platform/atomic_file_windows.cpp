@@ -34,8 +34,17 @@ bool replaceFileAtomically(const std::filesystem::path& path, std::string_view b
   ok = ok && FlushFileBuffers(file) != FALSE;
   ok = (CloseHandle(file) != FALSE) && ok;
   if (ok) {
-    ok = MoveFileExW(temp.c_str(), path.wstring().c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    // An existing file is replaced in place, keeping its attributes and
+    // security; a new one is the temporary file renamed. When the system
+    // moved the old file away but could not rename ours, ours is still
+    // there under its temporary name and is renamed into place.
+    const std::wstring target = path.wstring();
+    ok = ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                      nullptr, nullptr) != FALSE;
+    const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT)
+      ok = MoveFileExW(temp.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
   }
   if (!ok) DeleteFileW(temp.c_str());
   return ok;

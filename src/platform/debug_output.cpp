@@ -32,6 +32,7 @@ bool toStderr() {
 }  // namespace
 
 void debugOutput(std::string_view line) {
+  detail::writeToDebugger(line);
   if (toStderr()) std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
   std::lock_guard lock(registryMutex());
   for (DebugCapture* c : captures()) c->record(line);

@@ -33,4 +33,10 @@ class DebugCapture {
   State* state_;
 };
 
+namespace detail {
+// The system's debugger channel (Windows: OutputDebugStringW; nothing
+// elsewhere), implemented per system.
+void writeToDebugger(std::string_view line);
+}  // namespace detail
+
 }  // namespace varnacle::platform

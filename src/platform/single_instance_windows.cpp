@@ -3,6 +3,7 @@
 #include "platform/single_instance.h"
 
 #include <atomic>
+#include <future>
 #include <thread>
 
 namespace varnacle::platform {
@@ -51,7 +52,12 @@ bool SingleInstance::isFirst() const { return impl_->first; }
 
 void SingleInstance::listen(std::function<void()> onWake) {
   if (!impl_->first || impl_->listener.joinable() || impl_->wakeId == 0) return;
-  impl_->listener = std::thread([impl = impl_.get(), cb = std::move(onWake)] {
+  // listen() returns once the receiver window exists, so a wake-up sent
+  // right after it is not lost.
+  std::promise<void> ready;
+  std::future<void> receiverExists = ready.get_future();
+  impl_->listener = std::thread([impl = impl_.get(), cb = std::move(onWake),
+                                 ready = std::move(ready)]() mutable {
     // Broadcasts reach top-level windows only, so the receiver is a hidden
     // top-level window of a private class.
     WNDCLASSW wc{};
@@ -62,13 +68,17 @@ void SingleInstance::listen(std::function<void()> onWake) {
     HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                 wc.hInstance, nullptr);
     impl->listenerThreadId = GetCurrentThreadId();
+    // The thread's message queue exists from the first peek on.
     MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    ready.set_value();
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
       if (msg.message == impl->wakeId) cb();
       DispatchMessageW(&msg);
     }
     if (hwnd) DestroyWindow(hwnd);
   });
+  receiverExists.wait();
 }
 
 bool SingleInstance::wakeFirst() {

@@ -80,9 +80,11 @@ TEST_F(HidDeviceTest, ListsOneSpelledPathPerCollectionAndOpensWithItsCapabilitie
 
   ASSERT_TRUE(openCollection(device, 1));
   test_support::expectTestMouseVendorCollection(device);
+  test_support::expectDescriptorsFollowCapabilities(device);
 
   ASSERT_TRUE(openCollection(device, 2));
   test_support::expectTestMouseConsumerCollection(device);
+  test_support::expectDescriptorsFollowCapabilities(device);
   EXPECT_EQ(device.capabilities().inputReportLength, 3);
   EXPECT_EQ(device.capabilities().outputReportLength, 0);
   EXPECT_EQ(device.collectionNumber(), 2);

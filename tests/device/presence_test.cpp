@@ -218,10 +218,14 @@ class CountingBackend : public HidBackend {
     Counted(CountingBackend& owner, std::unique_ptr<HidConnection> inner)
         : owner_(owner), inner_(std::move(inner)) {}
     HidAttributes attributes() const override { return inner_->attributes(); }
-    std::span<const uint8_t> reportDescriptor() const override {
-      return inner_->reportDescriptor();
+    HidCapabilities capabilities() const override { return inner_->capabilities(); }
+    std::vector<ReportDataDescriptor> descriptors(ReportKind kind) const override {
+      return inner_->descriptors(kind);
     }
-    int collectionNumber() const override { return inner_->collectionNumber(); }
+    bool decodeInputReport(std::span<const uint8_t> report,
+                           std::vector<ReportDataDescriptor>& inputs) const override {
+      return inner_->decodeInputReport(report, inputs);
+    }
     IoResult read(std::span<uint8_t> buffer, int timeoutMs, std::size_t& transferred) override {
       ++owner_.reads;
       if (owner_.failReads) {

@@ -244,6 +244,8 @@ TEST_P(MacroFiles, ExportAndImportTakeTheUsersPathExactly) {
   const std::string someoneElses =
       "[MACROACTIONCOUNT]\ncount=1\n[MACROACTION]\n0=0,0,1,2,0,mouse_key_right\n";
   writeBytes(documents() / "macro.mac", someoneElses);
+  if (std::filesystem::exists(documents() / "MACRO.MAC"))
+    GTEST_SKIP() << "the file system ignores case itself (Windows)";
   ASSERT_TRUE(store.exportMacro("src", documents() / "Macro.mac"));
   EXPECT_EQ(readBytes(documents() / "macro.mac"), someoneElses);
   EXPECT_EQ(readBytes(documents() / "Macro.mac"), steps);
