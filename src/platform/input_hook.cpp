@@ -2,17 +2,24 @@
 
 namespace varnacle::platform {
 
-bool SyntheticInputHook::installKeyboard(HookMode mode, KeySink sink) {
+bool SyntheticInputHook::install(HookMode mode, KeySink keys, MouseSink mouse) {
   std::lock_guard lock(mutex_);
-  mode_ = sink && mode != HookMode::none ? mode : HookMode::none;
-  sink_ = mode_ == HookMode::none ? KeySink{} : std::move(sink);
-  return mode_ != HookMode::none;
+  mode_ = HookMode::none;
+  keys_ = {};
+  mouse_ = {};
+  if (mode == HookMode::none || (!keys && !mouse)) return false;
+  if ((keys && refuseKeyboard_) || (mouse && refuseMouse_)) return false;
+  mode_ = mode;
+  keys_ = std::move(keys);
+  mouse_ = std::move(mouse);
+  return true;
 }
 
 void SyntheticInputHook::remove() {
   std::lock_guard lock(mutex_);
   mode_ = HookMode::none;
-  sink_ = {};
+  keys_ = {};
+  mouse_ = {};
 }
 
 HookMode SyntheticInputHook::mode() const {
@@ -20,15 +27,52 @@ HookMode SyntheticInputHook::mode() const {
   return mode_;
 }
 
+bool SyntheticInputHook::desktopWide() const {
+  std::lock_guard lock(mutex_);
+  return desktopWide_;
+}
+
 bool SyntheticInputHook::deliver(const KeyEvent& event) {
   KeySink sink;
   {
     std::lock_guard lock(mutex_);
-    if (mode_ == HookMode::none || passesToSystem(event.virtualKey)) return false;
-    sink = sink_;
+    if (!keys_ || passesToSystem(event.virtualKey)) return false;
+    sink = keys_;
   }
   sink(event);
   return true;
+}
+
+bool SyntheticInputHook::deliverMouse(uint32_t mouseMessage) {
+  MouseSink sink;
+  {
+    std::lock_guard lock(mutex_);
+    if (!mouse_) return false;
+    sink = mouse_;
+  }
+  sink(mouseMessage);
+  return true;
+}
+
+void SyntheticInputHook::refuse(bool keyboard, bool mouse) {
+  std::lock_guard lock(mutex_);
+  refuseKeyboard_ = keyboard;
+  refuseMouse_ = mouse;
+}
+
+void SyntheticInputHook::setDesktopWide(bool desktopWide) {
+  std::lock_guard lock(mutex_);
+  desktopWide_ = desktopWide;
+}
+
+bool SyntheticInputHook::keyboardInstalled() const {
+  std::lock_guard lock(mutex_);
+  return static_cast<bool>(keys_);
+}
+
+bool SyntheticInputHook::mouseInstalled() const {
+  std::lock_guard lock(mutex_);
+  return static_cast<bool>(mouse_);
 }
 
 }  // namespace varnacle::platform
