@@ -2,6 +2,21 @@
 
 namespace varnacle::platform {
 
+uint32_t mouseButtonMessage(int button, bool pressed) {
+  switch (button) {
+    case 1: return pressed ? kMsgLeftDown : kMsgLeftUp;
+    case 2: return pressed ? kMsgMiddleDown : kMsgMiddleUp;
+    case 3: return pressed ? kMsgRightDown : kMsgRightUp;
+    case 4:
+    case 5: return pressed ? kMsgWheel : 0;
+    case 6:
+    case 7: return pressed ? kMsgHorizontalWheel : 0;
+    case 8:
+    case 9: return pressed ? kMsgSideDown : kMsgSideUp;
+    default: return 0;
+  }
+}
+
 bool SyntheticInputHook::install(HookMode mode, KeySink keys, MouseSink mouse) {
   std::lock_guard lock(mutex_);
   mode_ = HookMode::none;
@@ -73,6 +88,19 @@ bool SyntheticInputHook::keyboardInstalled() const {
 bool SyntheticInputHook::mouseInstalled() const {
   std::lock_guard lock(mutex_);
   return static_cast<bool>(mouse_);
+}
+
+bool FocusInputHook::windowKey(uint32_t nativeScanCode, uint32_t nativeVirtualKey, bool released,
+                               bool autoRepeat, uint32_t time) {
+  const std::optional<KeyEvent> event =
+      nativeKeyEvent(nativeScanCode, nativeVirtualKey, released, time);
+  if (!event) return keyboardInstalled();
+  if (autoRepeat && released) return keyboardInstalled() && !passesToSystem(event->virtualKey);
+  return deliver(*event);
+}
+
+void FocusInputHook::windowButton(int button, bool pressed) {
+  if (const uint32_t message = mouseButtonMessage(button, pressed)) deliverMouse(message);
 }
 
 }  // namespace varnacle::platform

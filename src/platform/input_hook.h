@@ -69,6 +69,11 @@ inline constexpr uint32_t kMsgSideDown = 0x020B;
 inline constexpr uint32_t kMsgSideUp = 0x020C;
 inline constexpr uint32_t kMsgHorizontalWheel = 0x020E;
 
+// The mouse message of a button by its X11 number (1 left, 2 middle, 3
+// right, 4–7 the wheels, 8 back, 9 forward): the press or release message, a
+// wheel message for a press of 4–7; 0 for anything else.
+uint32_t mouseButtonMessage(int button, bool pressed);
+
 // One keyboard event as a low-level hook sees it.
 struct KeyEvent {
   uint16_t virtualKey = 0;  // Windows virtual-key code
@@ -161,6 +166,14 @@ class SyntheticInputHook : public InputHook {
 class FocusInputHook : public SyntheticInputHook {
  public:
   FocusInputHook() { setDesktopWide(false); }
+  // A key of the window, as the toolkit gives it: true when swallowed. The
+  // releases of typematic repeats are swallowed without reaching the sink:
+  // a system hook sees a held key as presses alone.
+  bool windowKey(uint32_t nativeScanCode, uint32_t nativeVirtualKey, bool released,
+                 bool autoRepeat, uint32_t time);
+  // A mouse button of the window (numbered as for mouseButtonMessage); the
+  // window receives it either way.
+  void windowButton(int button, bool pressed);
 };
 
 }  // namespace varnacle::platform

@@ -33,23 +33,6 @@ namespace {
 constexpr int kGrabAttempts = 10;
 constexpr auto kGrabRetryPause = std::chrono::milliseconds(20);
 
-// The mouse message of an X button number (1 left, 2 middle, 3 right, 4–7
-// the wheels, 8 back, 9 forward); 0 for other buttons.
-uint32_t mouseMessage(int button, bool pressed) {
-  switch (button) {
-    case 1: return pressed ? kMsgLeftDown : kMsgLeftUp;
-    case 2: return pressed ? kMsgMiddleDown : kMsgMiddleUp;
-    case 3: return pressed ? kMsgRightDown : kMsgRightUp;
-    case 4:
-    case 5: return pressed ? kMsgWheel : 0;
-    case 6:
-    case 7: return pressed ? kMsgHorizontalWheel : 0;
-    case 8:
-    case 9: return pressed ? kMsgSideDown : kMsgSideUp;
-    default: return 0;
-  }
-}
-
 bool envSays(const char* name, std::string_view value) {
   const char* v = std::getenv(name);
   return v && value == v;
@@ -168,7 +151,7 @@ class X11InputHook : public InputHook {
     const int type = event.xcookie.evtype;
     if (type == XI_RawButtonPress || type == XI_RawButtonRelease) {
       const auto* raw = static_cast<const XIRawEvent*>(event.xcookie.data);
-      if (const uint32_t message = mouseMessage(raw->detail, type == XI_RawButtonPress))
+      if (const uint32_t message = mouseButtonMessage(raw->detail, type == XI_RawButtonPress))
         mouse_(message);
     }
     XFreeEventData(display_, &event.xcookie);
