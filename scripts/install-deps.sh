@@ -18,8 +18,10 @@ packages=(
   # Linux packaging: the Debian package's computed dependencies (dpkg-shlibdeps)
   # and the validators of the desktop entry and the AppStream metainfo
   dpkg-dev file desktop-file-utils appstream
-  # running the demo on a machine without a desktop
+  # running the demo on a machine without a desktop; the recording tests' own X server
   xvfb
+  # the X11 input hooks (keyboard grab, XInput2 mouse events) and XTest for their tests
+  libx11-dev libxi-dev libxtst-dev
 )
 
 windows_packages=(

@@ -24,8 +24,8 @@ void addFeaturePages(CMainWnd& window, FeaturePageState& state, const FeaturePag
   auto dpiPage =
       std::make_unique<mouse::MsDpiPage>(window.pageContext(), mouseConfig, options.pointer);
   auto lightingPage = std::make_unique<mouse::MsDengPage>(window.pageContext(), mouseConfig);
-  auto keyPage =
-      std::make_unique<mouse::MsKeyPage>(window.pageContext(), mouseConfig, options.keyHook);
+  window.deviceHook().attach(options.keyHook);
+  auto keyPage = std::make_unique<mouse::MsKeyPage>(window.pageContext(), mouseConfig);
   mouse::MsKeyPage& buttons = *keyPage;
   auto lightingPanel = std::make_unique<pages::ProfilePanel>(
       window.pageContext(), profile::ProfileListKind::mouseLighting,
@@ -54,11 +54,12 @@ void addFeaturePages(CMainWnd& window, FeaturePageState& state, const FeaturePag
   window.addPage(std::make_unique<macro::MacroPage>(
       window.pageContext(), macro::MacroPageOptions{DeviceKind::mouse,
                                                     state.mouseMacroTables.get(), buttonLabels,
-                                                    messages}));
+                                                    messages, options.clock}));
   // The keyboard's key tables come with its key assignment page; until then
   // no keyboard key can refer to a macro.
   window.addPage(std::make_unique<macro::MacroPage>(
-      window.pageContext(), macro::MacroPageOptions{DeviceKind::keyboard, nullptr, {}, messages}));
+      window.pageContext(),
+      macro::MacroPageOptions{DeviceKind::keyboard, nullptr, {}, messages, options.clock}));
 }
 
 }  // namespace varnacle::app

@@ -8,6 +8,8 @@
 // the others show what was read.
 //
 // UI thread, before the main window is created.
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "platform/pointer_settings.h"
@@ -39,9 +41,12 @@ struct FeaturePageState {
 };
 
 struct FeaturePageOptions {
-  // Captures keyboard keys for the button page; null where the system
-  // offers no hook.
+  // The input hooks of key capture (button page) and macro recording (both
+  // macro pages); null where the system offers none. Must outlive the window.
   platform::InputHook* keyHook = nullptr;
+  // Milliseconds of a monotonic clock for recorded pauses; empty: the
+  // system's steady clock (tests give their own).
+  std::function<uint32_t()> clock;
   // Sets the desktop's pointer speed and wheel lines (tests keep the
   // desktop's own).
   platform::PointerApplier pointer{};

@@ -20,6 +20,7 @@
 #include "pages/page_messages.h"
 #include "platform/debug_output.h"
 #include "platform/foreground_program.h"
+#include "platform/input_hook.h"
 #include "platform/single_instance.h"
 #include "platform/termination.h"
 #include "ui/application.h"
@@ -81,14 +82,29 @@ int run(int argc, char** argv, bool simulate) {
     backend = platformBackend.get();
   }
 
+  // Key capture and macro recording: the desktop's own hooks where the
+  // session has them, else the keys and buttons of our window. They outlive
+  // the window, whose hook holder removes them as it goes.
+  std::unique_ptr<platform::InputHook> desktopHook = platform::makeDesktopInputHook();
+  platform::FocusInputHook focusHook;
+  if (!desktopHook) {
+    application.setInputObserver([&focusHook](const ui::Application::InputEvent& e) {
+      if (e.key)
+        return focusHook.windowKey(e.nativeScanCode, e.nativeVirtualKey, e.released, e.autoRepeat,
+                                   e.time);
+      focusHook.windowButton(e.button, !e.released);
+      return false;
+    });
+  }
   // What the pages share outlives the window whose threads use it; so does
   // the foreground program the application watchers ask from their threads.
   const std::unique_ptr<platform::ForegroundProgram> foreground = platform::makeForegroundProgram();
   app::FeaturePageState shared;
   app::CMainWnd window(*backend);
-  // No input hook yet: the keyboard category of the button page shows the
-  // assigned key and captures none.
-  app::addFeaturePages(window, shared, {.keyHook = nullptr, .pointer = {}, .foreground = foreground.get()});
+  app::FeaturePageOptions pageOptions;
+  pageOptions.keyHook = desktopHook ? desktopHook.get() : &focusHook;
+  pageOptions.foreground = foreground.get();
+  app::addFeaturePages(window, shared, pageOptions);
   if (!window.create(nullptr, app::kMainWindowTitle, {kMainWindowStyle, 0}, app::kMainWindowSize)) {
     std::fprintf(stderr, "varnacle-driver: the main window cannot be built from the skin\n");
     return 1;
@@ -97,6 +113,7 @@ int run(int argc, char** argv, bool simulate) {
   mainWindow = window.id();
   instance.listen([id = window.id()] { ui::postMessage(id, pages::msg::kWake); });
   application.run();
+  application.setInputObserver({});
   if (window.workerSlots().anyRunning()) {
     // A worker stuck past the shutdown deadline may still use the window's
     // sessions: end the process without destroying anything under it, after

@@ -109,7 +109,8 @@ pages::PageContext CMainWnd::pageContext() {
                          liveLighting_,
                          ticks_,
                          slots_,
-                         mouseTrigger_};
+                         mouseTrigger_,
+                         deviceHook_};
 }
 
 void CMainWnd::forEachPage(const std::function<void(pages::Page&)>& f) {
@@ -331,6 +332,7 @@ void CMainWnd::notify(const ui::Notification& n) {
     if (senderName == "skinbtn" && n.sender) CSkinFrame::open(*this, *n.sender);
     forEachPage([&](pages::Page& p) { p.notify(n); });
   } else if (n.type == ui::notify::kSelectChanged) {
+    releaseCaptureOnTabSwitch(n);
     followTabBinding(n);
     forEachPage([&](pages::Page& p) { p.notify(n); });
   } else if (n.type != "windowsize") {
@@ -514,7 +516,17 @@ bool CMainWnd::receive(const SkinChangedParam& param) {
   return true;
 }
 
+// Leaving a page ends its key capture. A recording holds the page (the macro
+// page takes the tab back) and keeps its hooks.
+void CMainWnd::releaseCaptureOnTabSwitch(const ui::Notification& n) {
+  const auto* tab = dynamic_cast<const ui::Option*>(n.sender);
+  if (!tab || !tab->isSelected() || deviceHook_.recording()) return;
+  const std::string& group = tab->group();
+  if (group == "device_tabs" || group.ends_with("_page_tabs")) deviceHook_.remove();
+}
+
 void CMainWnd::shutdown() {
+  deviceHook_.remove();
   tray_.remove();
   debugOutput("退出测试");
   hide();

@@ -19,6 +19,7 @@
 #include "device/presence.h"
 #include "platform/worker_slots.h"
 #include "ui/menu.h"
+#include "pages/device_hook.h"
 #include "pages/page.h"
 #include "ui/tray.h"
 #include "ui/window.h"
@@ -85,6 +86,8 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   bool chineseLoaded() const { return chinese_; }
   const ui::Menu* trayMenu() const { return trayMenu_.get(); }
   platform::WorkerSlots& workerSlots() { return slots_; }
+  // The one holder of the input hooks; closing the window removes them.
+  pages::CDeviceHook& deviceHook() { return deviceHook_; }
 
  private:
   static constexpr std::size_t index(DeviceKind kind) { return static_cast<std::size_t>(kind); }
@@ -107,6 +110,7 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   void selectTab(std::string_view tabName);
   // Option "selectchanged" with a "bindtablayout" attribute selects its page.
   void followTabBinding(const ui::Notification& n);
+  void releaseCaptureOnTabSwitch(const ui::Notification& n);
   // Presence, UI side.
   void showDevice(DeviceKind kind);
   void hideDevice(DeviceKind kind);
@@ -121,6 +125,8 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   std::array<std::unique_ptr<device::PresenceWatcher>, 3> presence_;
   std::unique_ptr<device::NotificationListener> mouseListener_;
   std::unique_ptr<device::NotificationListener> keyboardListener_;
+  // Before the pages, which remove their captures as they go.
+  pages::CDeviceHook deviceHook_;
   std::vector<std::unique_ptr<pages::Page>> pages_;
   device::LiveLighting liveLighting_;
   device::PreviewTicks ticks_;

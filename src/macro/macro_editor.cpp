@@ -55,6 +55,16 @@ bool StepList::removeSelected() {
   return true;
 }
 
+void StepList::append(std::string line) {
+  lines_.push_back(std::move(line));
+}
+
+bool StepList::replace(int index, std::string line) {
+  if (index < 0 || index >= size()) return false;
+  lines_[static_cast<std::size_t>(index)] = std::move(line);
+  return true;
+}
+
 void StepList::clear() {
   lines_.clear();
   selected_ = -1;
@@ -193,6 +203,21 @@ EditResult MacroEditor::insertStep(std::string line) {
 EditResult MacroEditor::changeStep(std::string line) {
   if (selected_ < 0) return EditResult::nothing;
   return stepChanged(steps_.replaceSelected(std::move(line)));
+}
+
+EditResult MacroEditor::beginRecording() {
+  return stepChanged(true);
+}
+
+EditResult MacroEditor::appendStep(std::string line) {
+  if (selected_ < 0 || steps_.size() >= kMaxActionLines) return EditResult::nothing;
+  steps_.append(std::move(line));
+  return stepChanged(true);
+}
+
+EditResult MacroEditor::setStep(int index, std::string line) {
+  if (selected_ < 0) return EditResult::nothing;
+  return stepChanged(steps_.replace(index, std::move(line)));
 }
 
 EditResult MacroEditor::save() {

@@ -49,6 +49,10 @@ class StepList {
   int insert(std::string line);
   // Replaces the selected step's line; false without one.
   bool replaceSelected(std::string line);
+  // Puts `line` after the last step; the selection stays.
+  void append(std::string line);
+  // Replaces the line of step `index`; false for an index outside the list.
+  bool replace(int index, std::string line);
 
  private:
   std::vector<std::string> lines_;
@@ -105,6 +109,12 @@ class MacroEditor {
   EditResult removeAllSteps();
   EditResult insertStep(std::string line);
   EditResult changeStep(std::string line);
+  // Recording: enters the editing state (a macro must be open), appends
+  // recorded steps after the last one (none beyond kMaxActionLines) and
+  // gives a step its measured pause.
+  EditResult beginRecording();
+  EditResult appendStep(std::string line);
+  EditResult setStep(int index, std::string line);
 
   // Stores the steps shown into the open macro's file and ends the editing
   // state; a failed write keeps the editing state (nothing is lost).

@@ -1,9 +1,13 @@
 #include "macro/macro_page.h"
 
 #include <array>
+#include <chrono>
 
 #include "macro/macro_key_table.h"
 #include "macro/step_edits.h"
+#include "pages/device_hook.h"
+#include "pages/page_messages.h"
+#include "platform/debug_output.h"
 #include "ui/control.h"
 #include "ui/file_dialog.h"
 #include "ui/window.h"
@@ -16,10 +20,12 @@ namespace {
 constexpr std::array<std::string_view, 6> kStepButtons = {
     "macro_btn_up",         "macro_btn_down",   "macro_btn_uptop",
     "macro_btn_downbottom", "macro_btn_delete", "macro_btn_deleteall"};
-// The recording button and its options (recording is not offered yet).
-constexpr std::array<std::string_view, 6> kRecordingControls = {
-    "macro_btn_redio",    "macro_keyboard_event", "macro_mouse_click",
-    "macro_mouse_roller", "macro_mouse_move",     "macro_check_time"};
+// The recording options: what is recorded, and the fixed pause.
+constexpr std::array<std::string_view, 5> kRecordingOptions = {
+    "macro_keyboard_event", "macro_mouse_click", "macro_mouse_roller", "macro_mouse_move",
+    "macro_check_time"};
+constexpr std::string_view kStartRecordingText = "macro_btn_star_redio_text";
+constexpr std::string_view kStopRecordingText = "macro_btn_stop_redio_text";
 
 // The five insert groups: the button that shows a group and its container.
 struct InsertGroup {
@@ -106,8 +112,6 @@ void MacroPage::startUp() {
     keys->removeAllItems();
     for (const MacroKeyRow& row : MacroKeyTable) keys->addItem(std::string(row.label));
   }
-  for (std::string_view stem : kRecordingControls)
-    if (auto* c = find(stem)) c->setEnabled(false);
   showInsertGroup(kInsertGroups[0].container);
   editor_.load();
   showNames();
@@ -146,7 +150,16 @@ void MacroPage::notify(const ui::Notification& n) {
   }
 }
 
+void MacroPage::deviceMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+  const bool mousePage = options_.device == DeviceKind::mouse;
+  if (msg == (mousePage ? pages::msg::kHookMouMacro : pages::msg::kHookKeyMacro))
+    return recordKey(wParam, lParam);
+  if (msg == (mousePage ? pages::msg::kHookMouMouseEvent : pages::msg::kHookKeyMouseEvent))
+    recordMouse(static_cast<std::uint32_t>(wParam));
+}
+
 void MacroPage::clicked(const std::string& stem) {
+  if (stem == "macro_btn_redio") return recorder_.recording() ? stopRecording() : startRecording();
   if (stem == "macro_btn_name_add") return addMacro();
   if (stem == "macro_btn_name_sub") return deleteMacro();
   if (stem == "macro_btn_savemacroname") return renameMacro();
@@ -370,6 +383,81 @@ void MacroPage::showInsertGroup(std::string_view group) {
   }
 }
 
+// The hooks go in with what the options ask for; a hook the system refuses
+// only means that its kind of event is not recorded.
+void MacroPage::startRecording() {
+  if (editor_.names().empty() || editor_.beginRecording() != EditResult::done) return;
+  const bool keyboard = optionSelected("macro_keyboard_event");
+  const bool mouse = optionSelected("macro_mouse_click") || optionSelected("macro_mouse_roller") ||
+                     optionSelected("macro_mouse_move");
+  const auto mode = options_.device == DeviceKind::mouse ? platform::HookMode::mouseMacro
+                                                         : platform::HookMode::keyboardMacro;
+  const bool installed = context_.hooks.install(mode, context_.window.id(), keyboard, mouse) == 1;
+  recorder_.start(now());
+  showStepEditor(0);
+  showState();
+  if (installed && context_.hooks.takeFocusOnlyNotice())
+    options_.messages.show(pages::kFocusOnlyCaptureText);
+}
+
+// The page stays in the editing state until Save or Cancel.
+void MacroPage::stopRecording() {
+  if (context_.hooks.recording()) context_.hooks.remove();
+  recorder_.stop();
+  showState();
+}
+
+void MacroPage::recordKey(std::uintptr_t eventCode, std::intptr_t eventAddress) {
+  const auto* event = reinterpret_cast<const platform::KeyEvent*>(eventAddress);
+  if (!event || !recorder_.recording()) return;
+  if (options_.device == DeviceKind::mouse)
+    platform::debugOutput(std::to_string(event->virtualKey) + "," +
+                          std::to_string(event->scanCode) + "," + std::to_string(event->flags) +
+                          "," + std::to_string(event->time) + ",0");
+  const bool press = eventCode == platform::kMsgKeyDown || eventCode == platform::kMsgSysKeyDown;
+  if (const std::optional<MacroAction> step =
+          recorder_.keyEvent(event->virtualKey, event->flags, press))
+    appendRecorded(*step);
+}
+
+void MacroPage::recordMouse(std::uint32_t mouseMessage) {
+  if (const std::optional<MacroAction> step =
+          recorder_.mouseEvent(mouseMessage, optionSelected("macro_mouse_click")))
+    appendRecorded(*step);
+}
+
+// The new step ends the pause of the one before, whose pause label shows the
+// measured milliseconds until its row is built again.
+void MacroPage::appendRecorded(const MacroAction& step) {
+  if (editor_.appendStep(formatMacroAction(step)) != EditResult::done) return;
+  const std::vector<std::string>& lines = editor_.steps().lines();
+  auto* list = find<ui::List>("Macro_list");
+  if (list) list->addRow(makeStepRow(lines.back()));
+  const uint32_t pause = recorder_.measure(now(), optionSelected("macro_check_time"));
+  const int before = editor_.steps().size() - 2;
+  if (before < 0) return;
+  const MacroAction previous =
+      parseMacroAction(lines[static_cast<std::size_t>(before)]).value_or(MacroAction{});
+  if (editor_.setStep(before, formatMacroAction(withMeasuredPause(previous, pause))) !=
+      EditResult::done)
+    return;
+  showStepRow(before);
+  if (ui::ListElement* row = list ? list->row(before) : nullptr; row && row->count() >= 3)
+    row->itemAt(2)->setText(std::to_string(pause));
+}
+
+bool MacroPage::optionSelected(std::string_view stem) const {
+  const auto* option = find<ui::Option>(stem);
+  return option && option->isSelected();
+}
+
+uint32_t MacroPage::now() const {
+  if (options_.clock) return options_.clock();
+  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count());
+}
+
 void MacroPage::stepClicked(ui::ListElement& row) {
   if (editor_.selectStep(row.index()) != EditResult::done) return;
   showStepSelection();
@@ -501,10 +589,22 @@ void MacroPage::showState() {
   if (auto* list = find("MacroName_list")) list->setEnabled(!editing);
   if (auto* tabs = find<ui::TabLayout>("macro_tab_saveorcancel")) tabs->selectItem(editing ? 1 : 0);
   for (std::string_view stem : {"macro_btn_name_sub", "macro_btn_savemacroname", "macro_btn_import",
-                                "macro_btn_export", "macro_btn_save", "macro_btn_cancel"})
+                                "macro_btn_export", "macro_btn_redio"})
     if (auto* c = find(stem)) c->setEnabled(hasMacro);
+  // A recording takes the steps, and Save and Cancel wait for its end.
+  const bool stepsFree = hasMacro && !recorder_.recording();
+  for (std::string_view stem : {"macro_btn_save", "macro_btn_cancel"})
+    if (auto* c = find(stem)) c->setEnabled(stepsFree);
   for (std::string_view stem : kStepButtons)
-    if (auto* c = find(stem)) c->setEnabled(hasMacro);
+    if (auto* c = find(stem)) c->setEnabled(stepsFree);
+  if (auto* c = find("Macro_list")) c->setEnabled(!recorder_.recording());
+  for (std::string_view stem : kRecordingOptions)
+    if (auto* c = find(stem)) c->setEnabled(!recorder_.recording());
+  if (auto* button = find("macro_btn_redio")) {
+    button->setResourceText(true);
+    button->setText(
+        std::string(recorder_.recording() ? kStopRecordingText : kStartRecordingText));
+  }
 }
 
 void MacroPage::showStepEditor(int page) {

@@ -5,13 +5,17 @@
 // list (add, delete, rename; import and export of ".mac" files on the mouse
 // page), and edits the steps of the open macro (insert mouse steps, reorder,
 // delete, change key, press or release, mouse action, distance and pause)
-// until Save or Cancel. The recording controls are shown and stay disabled.
+// until Save or Cancel. The record button records the user's keys and mouse
+// clicks into the open macro through the main window's input hooks (mode 64
+// on the mouse page, 4 on the keyboard page): a recording lies inside the
+// editing state and holds the page until it is stopped.
 //
 // The macro combo of the device's assignment page ("ms_key_fct_combo_23",
 // "kb_key_fct_combo_23") follows the macro list when the window has it.
 //
 // Threads: UI thread only. The page lives as long as the main window; the
 // key table access it is given must outlive it.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,6 +24,7 @@
 #include "device/device_kind.h"
 #include "macro/key_table_access.h"
 #include "macro/macro_editor.h"
+#include "macro/macro_recorder.h"
 #include "pages/page.h"
 
 namespace varnacle::ui {
@@ -54,6 +59,9 @@ struct MacroPageOptions {
   // A macro was renamed: the assignment page rebuilds its texts. May be empty.
   std::function<void()> namesChanged;
   PageMessages messages;
+  // Milliseconds of a monotonic clock for the recorded pauses; empty: the
+  // system's steady clock.
+  std::function<uint32_t()> clock;
 };
 
 class MacroPage : public pages::Page {
@@ -67,6 +75,7 @@ class MacroPage : public pages::Page {
   // the last macro.
   void startUp() override;
   void notify(const ui::Notification& n) override;
+  void deviceMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
 
  private:
   std::string name(std::string_view stem) const;
@@ -88,6 +97,14 @@ class MacroPage : public pages::Page {
   void stepOperation(EditResult result);
   void insertStep(int row, std::string_view distanceEdit);
   void showInsertGroup(std::string_view group);
+
+  void startRecording();
+  void stopRecording();
+  void recordKey(std::uintptr_t eventCode, std::intptr_t eventAddress);
+  void recordMouse(std::uint32_t mouseMessage);
+  void appendRecorded(const MacroAction& step);
+  bool optionSelected(std::string_view stem) const;
+  uint32_t now() const;
 
   void stepClicked(ui::ListElement& row);
   void keyChosen(int item);
@@ -117,6 +134,7 @@ class MacroPage : public pages::Page {
   std::string prefix_;
   MacroEditor editor_;
   bool renaming_ = false;
+  MacroRecorder recorder_;
 };
 
 }  // namespace varnacle::macro

@@ -9,11 +9,13 @@
 #include "app/msg_wnd.h"
 #include "device/exchanges.h"
 #include "macro/macro_key_table.h"
+#include "macro/macro_recorder.h"
 #include "macro/macro_store.h"
 #include "mouse/mouse_config.h"
 #include "mouse/mouse_key_apply.h"
 #include "mouse/mouse_key_profile.h"
 #include "pages/page_messages.h"
+#include "pages/device_hook.h"
 #include "platform/input_hook.h"
 #include "ui/control.h"
 #include "ui/dispatcher.h"
@@ -99,9 +101,8 @@ const SwingEdits* swingEditsOf(int category) {
 
 }  // namespace
 
-MsKeyPage::MsKeyPage(const pages::PageContext& context, MouseConfig& config,
-                     platform::InputHook* hook)
-    : context_(context), config_(config), hook_(hook) {}
+MsKeyPage::MsKeyPage(const pages::PageContext& context, MouseConfig& config)
+    : context_(context), config_(config) {}
 
 MsKeyPage::~MsKeyPage() {
   stopCapture();
@@ -338,24 +339,22 @@ void MsKeyPage::showKey(std::string_view label) {
 }
 
 void MsKeyPage::startCapture() {
-  if (!hook_) return;
-  const ui::WindowId window = context_.window.id();
-  hook_->installKeyboard(platform::HookMode::mouseSingleKey, [window](const platform::KeyEvent& e) {
-    ui::postMessage(window, pages::msg::kHookMouSingleKey, 0, platform::packKeyEvent(e));
-  });
+  pages::CDeviceHook& hooks = context_.hooks;
+  if (hooks.mode() == platform::HookMode::mouseSingleKey) return;
+  if (!hooks.install(platform::HookMode::mouseSingleKey, context_.window.id(), true, false))
+    return;
+  if (hooks.takeFocusOnlyNotice())
+    app::showMessage(&context_.window, pages::kFocusOnlyCaptureText, true);
 }
 
 void MsKeyPage::stopCapture() {
-  if (hook_ && hook_->mode() == platform::HookMode::mouseSingleKey) hook_->remove();
+  if (context_.hooks.mode() == platform::HookMode::mouseSingleKey) context_.hooks.remove();
 }
 
-void MsKeyPage::keyCaptured(std::intptr_t packed) {
-  if (comboItem(kCategoryCombo) != kCategoryKeyboardKey) return;
-  const platform::KeyEvent event = platform::unpackKeyEvent(packed);
-  uint16_t code = event.virtualKey;
-  constexpr uint16_t kVkReturn = 0x0D;
-  if (code == kVkReturn && (event.flags & platform::kKeyFlagExtended))
-    code = macro::kKeypadEnterCode;
+void MsKeyPage::keyCaptured(std::intptr_t eventAddress) {
+  const auto* event = reinterpret_cast<const platform::KeyEvent*>(eventAddress);
+  if (!event || comboItem(kCategoryCombo) != kCategoryKeyboardKey) return;
+  const uint16_t code = macro::recordedKeyCode(event->virtualKey, event->flags);
   const macro::MacroKeyRow* row = macro::findKeyRow(code);
   if (!row || row->category != kFnKeyboardKey) return;
   showKey(row->label);

@@ -6,14 +6,16 @@
 // macros and assignments to the mouse.
 //
 // Edits change memory only (MouseConfig's key tables); nothing reaches the
-// mouse before the apply. Keyboard keys are captured through the input hook
-// in single-key mode: its events come back to the main window as
-// WM_HOOK_MOU_SINGLEKEY and reach the page through deviceMessage().
+// mouse before the apply. Keyboard keys are captured through the main
+// window's input hooks in single-key mode (16): their events come back to the
+// main window as WM_HOOK_MOU_SINGLEKEY and reach the page through
+// deviceMessage(). Without hooks the keyboard category shows the assigned
+// key and captures none.
 //
 // Added after the DPI page, whose reads of the mouse this page then shows.
 //
 // Threads: UI thread. The page lives as long as the main window and must not
-// outlive the MouseConfig and the hook it is given.
+// outlive the MouseConfig it is given.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -21,19 +23,13 @@
 #include "mouse/key_assignment.h"
 #include "pages/page.h"
 
-namespace varnacle::platform {
-class InputHook;
-}  // namespace varnacle::platform
-
 namespace varnacle::mouse {
 
 class MouseConfig;
 
 class MsKeyPage : public pages::Page {
  public:
-  // `hook` captures keyboard keys; null where the system offers no hook
-  // (the keyboard category then shows the assigned key but captures none).
-  MsKeyPage(const pages::PageContext& context, MouseConfig& config, platform::InputHook* hook);
+  MsKeyPage(const pages::PageContext& context, MouseConfig& config);
   ~MsKeyPage() override;
   MsKeyPage(const MsKeyPage&) = delete;
   MsKeyPage& operator=(const MsKeyPage&) = delete;
@@ -65,7 +61,7 @@ class MsKeyPage : public pages::Page {
   void restoreDefault();
   void apply();
   void editTyped(ui::Control& edit);
-  void keyCaptured(std::intptr_t packed);
+  void keyCaptured(std::intptr_t event);
   void showKey(std::string_view label);
   void startCapture();
   void stopCapture();
@@ -81,7 +77,6 @@ class MsKeyPage : public pages::Page {
 
   pages::PageContext context_;
   MouseConfig& config_;
-  platform::InputHook* hook_;
   int button_ = -1;
   KeyAssignment underConstruction_;
   // Set while the page fills its controls, so their notifications store nothing.

@@ -29,6 +29,8 @@ class Window;
 
 namespace varnacle::pages {
 
+class CDeviceHook;
+
 // What the main window lends its pages; everything lives as long as the
 // main window. Sessions are indexed by DeviceKind.
 struct PageContext {
@@ -39,6 +41,8 @@ struct PageContext {
   platform::WorkerSlots& workerSlots;
   // Set by the mouse listener on usage 0x0403; taken by the mouse pad preview.
   std::atomic<bool>& mouseTrigger;
+  // The input hooks of key capture and macro recording.
+  CDeviceHook& hooks;
 
   device::DeviceSession& session(DeviceKind kind) const {
     return *sessions[static_cast<std::size_t>(kind)];

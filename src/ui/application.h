@@ -4,6 +4,8 @@
 //
 // Create exactly one, on the thread that becomes the UI thread, before any
 // window. UI thread only.
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -47,6 +49,20 @@ class Application {
   void quit(int exitCode = 0);
   // Runs pending events for up to `ms` milliseconds (tests, modal waits).
   void processEvents(int ms = 0);
+
+  // A key or mouse button in one of the program's windows, before any
+  // control sees it.
+  struct InputEvent {
+    bool key = false;                // a key (else a mouse button)
+    bool released = false;
+    bool autoRepeat = false;         // a typematic repeat of a held key
+    std::uint32_t nativeScanCode = 0;    // keys: as the toolkit's platform gives it
+    std::uint32_t nativeVirtualKey = 0;  // keys
+    int button = 0;                  // mouse: 1 left, 2 middle, 3 right, 8 back, 9 forward
+    std::uint32_t time = 0;          // milliseconds
+  };
+  // The observer sees every such event; true swallows it. Empty removes it.
+  void setInputObserver(std::function<bool(const InputEvent&)> observer);
 
   struct Native;
 

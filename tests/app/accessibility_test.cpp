@@ -88,7 +88,8 @@ struct MainWindowAccessibilityTest : test::MainWindowHarness {
     window = std::make_unique<CMainWnd>(*backend, test::fastTiming());
     shared = std::make_unique<FeaturePageState>();
     // Every page the program has, as the program adds them.
-    addFeaturePages(*window, *shared, {.keyHook = nullptr, .pointer = {[](int) {}, [](int) {}}});
+    addFeaturePages(*window, *shared,
+                    {.keyHook = nullptr, .clock = {}, .pointer = {[](int) {}, [](int) {}}});
     ASSERT_TRUE(window->create(nullptr, kMainWindowTitle, {}, kMainWindowSize));
     ASSERT_TRUE(pumpUntil([&] { return control("ms_tab")->isVisible() && window->isVisible(); }));
   }

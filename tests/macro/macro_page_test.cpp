@@ -22,6 +22,7 @@
 #include "macro/macro_store.h"
 #include "mouse/mouse_config.h"
 #include "mouse/mouse_macro_tables.h"
+#include "platform/input_hook.h"
 #include "profile/profile_file.h"
 #include "profile/profile_registry.h"
 #include "sim/virtual_device.h"
@@ -56,6 +57,9 @@ struct MacroPageTest : app::test::MainWindowHarness {
   MacroStore keyboardStore{DeviceKind::keyboard};
   int labelRebuilds = 0;
   int renames = 0;
+  // The recording's hooks and the clock of its pauses.
+  platform::SyntheticInputHook hook;
+  uint32_t clockMs = 0;
 
   // What the message boxes showed (the text id, or the literal text of a
   // formatted message) and the answers to give, confirm when none is left.
@@ -91,8 +95,10 @@ struct MacroPageTest : app::test::MainWindowHarness {
   void start(bool assignmentCombo = false) {
     bus.plug(mouse);
     window = std::make_unique<app::CMainWnd>(*backend, app::test::fastTiming());
+    window->deviceHook().attach(&hook);
     config = std::make_unique<mouse::MouseConfig>(window->liveLighting());
     tables = std::make_unique<mouse::MouseMacroTables>(*config, [this] { ++labelRebuilds; });
+    const auto clock = [this] { return clockMs; };
     ui::Window& w = *window;
     const PageMessages messages{
         [&w](std::string_view id) { return app::showMessage(&w, id, true); },
@@ -101,9 +107,10 @@ struct MacroPageTest : app::test::MainWindowHarness {
         }};
     window->addPage(std::make_unique<MacroPage>(
         window->pageContext(),
-        MacroPageOptions{DeviceKind::mouse, tables.get(), [this] { ++renames; }, messages}));
+        MacroPageOptions{DeviceKind::mouse, tables.get(), [this] { ++renames; }, messages, clock}));
     window->addPage(std::make_unique<MacroPage>(
-        window->pageContext(), MacroPageOptions{DeviceKind::keyboard, nullptr, {}, messages}));
+        window->pageContext(),
+        MacroPageOptions{DeviceKind::keyboard, nullptr, {}, messages, clock}));
     ASSERT_TRUE(window->create(nullptr, app::kMainWindowTitle, {}, app::kMainWindowSize));
     if (assignmentCombo) {
       auto combo = std::make_unique<ui::Combo>();
@@ -181,6 +188,30 @@ struct MacroPageTest : app::test::MainWindowHarness {
     ASSERT_EQ(rowLines(), kFourSteps);
   }
 
+  // A key event from the desktop at `atMs` on the recording's clock; true
+  // when the hook swallowed it.
+  bool key(uint16_t vk, bool press, uint32_t atMs, uint32_t flags = 0) {
+    clockMs = atMs;
+    const bool swallowed =
+        hook.deliver({vk, flags | (press ? 0u : platform::kKeyFlagReleased), 0, atMs});
+    pumpFor(10ms);
+    return swallowed;
+  }
+  void mouseButton(uint32_t message, uint32_t atMs) {
+    clockMs = atMs;
+    hook.deliverMouse(message);
+    pumpFor(10ms);
+  }
+  void setOption(std::string_view name, bool selected) {
+    auto* option = window->findControl<ui::Option>(name);
+    ASSERT_NE(option, nullptr) << name;
+    option->setSelected(selected);
+  }
+  Lines recorded(std::size_t from, std::string_view listName = "ms_Macro_list") {
+    const Lines all = rowLines(listName);
+    return Lines(all.begin() + static_cast<std::ptrdiff_t>(std::min(from, all.size())), all.end());
+  }
+
   device::TableSlot selectedKeyProfile() {
     const profile::ProfileRegistry keys(profile::ProfileListKind::mouseKeys);
     device::TableSlot table{};
@@ -189,7 +220,7 @@ struct MacroPageTest : app::test::MainWindowHarness {
   }
 };
 
-TEST_F(MacroPageTest, PageStartShowsTheListOpensTheLastMacroAndKeepsRecordingDisabled) {
+TEST_F(MacroPageTest, PageStartShowsTheListOpensTheLastMacroAndOffersRecording) {
   threeMacros();
   ASSERT_TRUE(keyboardStore.appendMacro("kb only") == MacroNameResult::ok);
   start();
@@ -200,7 +231,7 @@ TEST_F(MacroPageTest, PageStartShowsTheListOpensTheLastMacroAndKeepsRecordingDis
   for (const char* name : {"ms_macro_btn_redio", "ms_macro_keyboard_event", "ms_macro_mouse_click",
                            "ms_macro_mouse_roller", "ms_macro_mouse_move", "ms_macro_check_time",
                            "kb_macro_btn_redio", "kb_macro_check_time"})
-    EXPECT_FALSE(control(name)->isEnabled()) << name;
+    EXPECT_TRUE(control(name)->isEnabled()) << name;
   EXPECT_EQ(control("ms_macro_btn_redio")->rawText(), "macro_btn_star_redio_text");
   EXPECT_EQ(window->findControl<ui::Combo>("ms_macro_combo_keyselect")->count(),
             static_cast<int>(MacroKeyTable.size()));
@@ -224,13 +255,14 @@ TEST_F(MacroPageTest, WithoutMacrosTheStepControlsAreDisabledUntilAnAdd) {
   start();
   for (const char* name :
        {"ms_macro_btn_save", "ms_macro_btn_cancel", "ms_macro_btn_up", "ms_macro_btn_deleteall",
-        "ms_macro_btn_name_sub", "ms_macro_btn_savemacroname", "ms_macro_btn_export"})
+        "ms_macro_btn_name_sub", "ms_macro_btn_savemacroname", "ms_macro_btn_export",
+        "ms_macro_btn_redio"})
     EXPECT_FALSE(control(name)->isEnabled()) << name;
   click("ms_macro_btn_name_add");
   EXPECT_EQ(names(), Lines{"name_1"});
-  for (const char* name : {"ms_macro_btn_save", "ms_macro_btn_up", "ms_macro_btn_name_sub"})
+  for (const char* name :
+       {"ms_macro_btn_save", "ms_macro_btn_up", "ms_macro_btn_name_sub", "ms_macro_btn_redio"})
     EXPECT_TRUE(control(name)->isEnabled()) << name;
-  EXPECT_FALSE(control("ms_macro_btn_redio")->isEnabled());
 }
 
 TEST_F(MacroPageTest, AddNamesTheFirstFreeNumberAndStopsAtFifty) {
@@ -544,6 +576,183 @@ TEST_F(MacroPageTest, ImportAndExportGoThroughTheFileDialogsAndAHostileFileIsRef
   EXPECT_EQ(shown, Lines{"message_text_3"});
   EXPECT_EQ(dialogs.requests().size(), asked);
 }
+
+TEST_F(MacroPageTest, RecordingAppendsKeysWithTheirPausesAndDropsTypematicRepeats) {
+  threeMacros();
+  start();
+  openSecond();
+  clockMs = 1000;
+  click("ms_macro_btn_redio");
+  EXPECT_EQ(hook.mode(), platform::HookMode::mouseMacro);
+  EXPECT_TRUE(hook.keyboardInstalled());
+  EXPECT_TRUE(hook.mouseInstalled()) << "the click option is chosen";
+  EXPECT_EQ(tabPage("ms_macro_tab_saveorcancel"), 1) << "the editing state";
+  EXPECT_EQ(control("ms_macro_btn_redio")->rawText(), "macro_btn_stop_redio_text");
+  for (const char* name : {"ms_macro_keyboard_event", "ms_macro_mouse_click", "ms_macro_check_time",
+                           "ms_Macro_list", "ms_MacroName_list", "ms_macro_btn_save",
+                           "ms_macro_btn_cancel", "ms_macro_btn_up", "ms_macro_btn_deleteall"})
+    EXPECT_FALSE(control(name)->isEnabled()) << name;
+
+  // A held, then B pressed before A goes up; the lock keys go on to the system.
+  EXPECT_TRUE(key(0x41, true, 2234));
+  EXPECT_TRUE(key(0x41, true, 2264)) << "a repeat is swallowed too";
+  EXPECT_TRUE(key(0x41, true, 2294));
+  EXPECT_FALSE(key(platform::kVkCapsLock, true, 2300));
+  EXPECT_FALSE(key(platform::kVkCapsLock, false, 2310));
+  EXPECT_TRUE(key(0x42, true, 2400));
+  EXPECT_TRUE(key(0x41, false, 2500));
+  EXPECT_TRUE(key(0x42, false, 2600));
+  EXPECT_TRUE(key(0x0D, true, 2700, platform::kKeyFlagExtended));
+  EXPECT_TRUE(key(0x0D, false, 2710, platform::kKeyFlagExtended));
+  EXPECT_TRUE(key(0x0D, true, 2720));
+  EXPECT_TRUE(key(0x07, true, 2730)) << "a key outside the table is swallowed, not recorded";
+  EXPECT_EQ(recorded(3), (Lines{"123,0,10,4,0,keyboard_key_A", "16,0,138,4,1,keyboard_key_A",
+                                "10,0,138,5,1,keyboard_key_B", "10,0,10,4,0,keyboard_key_A",
+                                "10,0,10,5,0,keyboard_key_B", "1,0,138,88,1,keyboard_key_Num Enter",
+                                "1,0,10,88,0,keyboard_key_Num Enter",
+                                "0,0,138,40,1,keyboard_key_Enter"}))
+      << "each pause is the time to the next recorded event; the last keeps 0";
+  EXPECT_EQ(label(3, 2)->text(), "1234") << "the measured time until the row is rebuilt";
+  EXPECT_EQ(label(4, 2)->text(), "166");
+  EXPECT_EQ(label(10, 0)->rawText(), "keyboard_key_Enter");
+
+  click("ms_macro_btn_redio");
+  EXPECT_EQ(hook.mode(), platform::HookMode::none);
+  EXPECT_FALSE(key(0x41, true, 3000)) << "stopped: keys reach the system again";
+  EXPECT_EQ(rowLines().size(), 11u);
+  EXPECT_EQ(control("ms_macro_btn_redio")->rawText(), "macro_btn_star_redio_text");
+  EXPECT_FALSE(control("ms_MacroName_list")->isEnabled()) << "editing until Save or Cancel";
+  for (const char* name : {"ms_macro_keyboard_event", "ms_macro_check_time", "ms_Macro_list",
+                           "ms_macro_btn_save", "ms_macro_btn_cancel", "ms_macro_btn_up"})
+    EXPECT_TRUE(control(name)->isEnabled()) << name;
+  click("ms_macro_btn_save");
+  EXPECT_EQ(mouseStore.readActions("name_2").size(), 11u);
+  clickRow("ms_MacroName_list", 0);
+  clickRow("ms_MacroName_list", 1);
+  EXPECT_EQ(label(3, 2)->text(), "1230") << "rebuilt from the stored units";
+}
+
+TEST_F(MacroPageTest, TheFixedPauseOptionGivesEveryRecordedStepFiftyMilliseconds) {
+  threeMacros();
+  start();
+  setOption("ms_macro_check_time", true);
+  clockMs = 0;
+  click("ms_macro_btn_redio");
+  key(0x41, true, 7);
+  key(0x41, false, 900);
+  key(0x42, true, 70000);
+  key(0x42, false, 70001);
+  EXPECT_EQ(rowLines(), (Lines{"5,0,138,4,1,keyboard_key_A", "5,0,10,4,0,keyboard_key_A",
+                               "5,0,138,5,1,keyboard_key_B", "0,0,10,5,0,keyboard_key_B"}));
+  EXPECT_EQ(label(0, 2)->text(), "50");
+}
+
+TEST_F(MacroPageTest, ALongPauseIsCappedAndTheClockMayWrap) {
+  threeMacros();
+  start();
+  clockMs = 0xFFFFFF00u;
+  click("ms_macro_btn_redio");
+  key(0x41, true, 0xFFFFFF00u);
+  key(0x41, false, 0x100);  // 512 ms across the wrap of the clock
+  key(0x42, true, 0x100 + 700000);
+  EXPECT_EQ(rowLines(), (Lines{"51,0,138,4,1,keyboard_key_A", "255,255,10,4,0,keyboard_key_A",
+                               "0,0,138,5,1,keyboard_key_B"}));
+  EXPECT_EQ(label(1, 2)->text(), "655350");
+}
+
+TEST_F(MacroPageTest, MouseButtonsAreRecordedWithTheClickOptionOnlyAndNeverTwiceInARow) {
+  threeMacros();
+  start();
+  setOption("ms_macro_keyboard_event", false);
+  click("ms_macro_btn_redio");
+  EXPECT_FALSE(hook.keyboardInstalled());
+  EXPECT_FALSE(key(0x41, true, 5)) << "no keyboard hook: the key goes on";
+  mouseButton(platform::kMsgLeftDown, 10);
+  mouseButton(platform::kMsgLeftDown, 20);
+  mouseButton(platform::kMsgWheel, 30);
+  mouseButton(platform::kMsgSideDown, 40);
+  mouseButton(platform::kMsgLeftUp, 110);
+  mouseButton(platform::kMsgRightDown, 150);
+  mouseButton(platform::kMsgMiddleUp, 160);
+  EXPECT_EQ(rowLines(), (Lines{"10,0,129,1,1,mouse_key_left", "4,0,1,1,0,mouse_key_left",
+                               "1,0,129,2,1,mouse_key_right", "0,0,1,4,0,mouse_key_middle"}));
+  click("ms_macro_btn_redio");
+  click("ms_macro_btn_cancel");
+
+  // Only the move option: the mouse hook goes in, and nothing is recorded.
+  setOption("ms_macro_mouse_click", false);
+  setOption("ms_macro_mouse_move", true);
+  click("ms_macro_btn_redio");
+  EXPECT_TRUE(hook.mouseInstalled());
+  EXPECT_FALSE(hook.keyboardInstalled());
+  mouseButton(platform::kMsgRightUp, 200);
+  mouseButton(platform::kMsgLeftDown, 210);
+  EXPECT_TRUE(rowLines().empty());
+}
+
+TEST_F(MacroPageTest, ARefusedHookStillEntersTheRecordingStateAndSwallowsNothing) {
+  threeMacros();
+  start();
+  hook.refuse(true, false);
+  click("ms_macro_btn_redio");
+  EXPECT_EQ(control("ms_macro_btn_redio")->rawText(), "macro_btn_stop_redio_text");
+  EXPECT_EQ(tabPage("ms_macro_tab_saveorcancel"), 1);
+  EXPECT_EQ(hook.mode(), platform::HookMode::none);
+  EXPECT_FALSE(key(0x41, true, 10));
+  EXPECT_TRUE(rowLines().empty());
+  click("ms_macro_btn_redio");
+  EXPECT_EQ(control("ms_macro_btn_redio")->rawText(), "macro_btn_star_redio_text");
+}
+
+TEST_F(MacroPageTest, TheKeyboardPageRecordsInItsOwnModeAndTheRecordingHoldsThePage) {
+  ASSERT_EQ(keyboardStore.appendMacro("kb one"), MacroNameResult::ok);
+  start();
+  window->findControl<ui::Option>("kb_tab")->setVisible(true);
+  window->findControl<ui::Option>("kb_tab")->setSelected(true);
+  window->findControl<ui::Option>("kb_macro_Op_tab")->setSelected(true);
+  pumpFor(20ms);
+  EXPECT_FALSE(control("ms_macro_btn_redio")->isEnabled()) << "no mouse macro to record into";
+  click("kb_macro_btn_redio");
+  EXPECT_EQ(hook.mode(), platform::HookMode::keyboardMacro);
+  key(0xA2, true, 30);
+  key(0xA2, false, 60);
+  mouseButton(platform::kMsgMiddleDown, 90);
+  EXPECT_EQ(rowLines("kb_Macro_list"),
+            (Lines{"3,0,137,1,1,keyboard_key_LCtrl", "3,0,9,1,0,keyboard_key_LCtrl",
+                   "0,0,129,4,1,mouse_key_middle"}));
+  EXPECT_TRUE(rowLines().empty()) << "the mouse page saw none of it";
+
+  // The page tabs cannot be switched while recording, and the hooks stay.
+  window->findControl<ui::Option>("kb_page_key")->setSelected(true);
+  pumpFor(20ms);
+  EXPECT_EQ(shown.back(), "message_text_3");
+  EXPECT_TRUE(window->findControl<ui::Option>("kb_macro_Op_tab")->isSelected());
+  EXPECT_EQ(hook.mode(), platform::HookMode::keyboardMacro);
+
+  // Both languages name the button's state.
+  ASSERT_TRUE(ui::loadLanguage("lan_cn.xml"));
+  EXPECT_EQ(control("kb_macro_btn_redio")->text(), ui::languageText("macro_btn_stop_redio_text"));
+  EXPECT_NE(ui::languageText("macro_btn_stop_redio_text"), "macro_btn_stop_redio_text");
+  ASSERT_TRUE(ui::loadLanguage("lan_en.xml"));
+  EXPECT_EQ(control("kb_macro_btn_redio")->text(), "Stop recording");
+
+  // Closing the window removes the hooks.
+  window->destroy();
+  EXPECT_EQ(hook.mode(), platform::HookMode::none);
+}
+
+TEST_F(MacroPageTest, WhereKeysAreCaughtOnlyInTheWindowThePageSaysSoOnce) {
+  threeMacros();
+  hook.setDesktopWide(false);
+  start();
+  click("ms_macro_btn_redio");
+  EXPECT_EQ(shown, Lines{"message_text_22"});
+  click("ms_macro_btn_redio");
+  click("ms_macro_btn_redio");
+  EXPECT_EQ(shown, Lines{"message_text_22"}) << "once";
+  EXPECT_NE(ui::languageText("message_text_22"), "message_text_22");
+}
+
 
 }  // namespace
 }  // namespace varnacle::macro

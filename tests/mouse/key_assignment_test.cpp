@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "mouse/key_assignment_mirror.h"
-#include "platform/input_hook.h"
 
 namespace varnacle::mouse {
 namespace {
@@ -186,37 +185,6 @@ TEST(AssignmentMirror, BuffersCarryWhatTheMouseHoldsAfterTheProfile) {
   EXPECT_EQ(mirror.bufferFor(-1, own), std::nullopt);
   mirror.forget();
   EXPECT_EQ(mirror.bufferFor(1, own), std::nullopt);
-}
-
-TEST(InputHook, InstalledHookSwallowsKeysButLetsTheLockKeysThrough) {
-  platform::SyntheticInputHook hook;
-  std::vector<uint16_t> seen;
-  EXPECT_FALSE(hook.deliver({0x41, 0})) << "no hook: the key goes to the system";
-  ASSERT_TRUE(
-      hook.installKeyboard(platform::HookMode::mouseSingleKey,
-                           [&](const platform::KeyEvent& e) { seen.push_back(e.virtualKey); }));
-  EXPECT_EQ(hook.mode(), platform::HookMode::mouseSingleKey);
-  EXPECT_TRUE(hook.deliver({0xA5, 0}));
-  for (uint16_t lock : {platform::kVkNumLock, platform::kVkCapsLock, platform::kVkScrollLock})
-    EXPECT_FALSE(hook.deliver({lock, 0})) << lock;
-  EXPECT_EQ(seen, (std::vector<uint16_t>{0xA5}));
-
-  // Installing again replaces the sink; removing lets everything through.
-  int second = 0;
-  hook.installKeyboard(platform::HookMode::mouseSingleKey,
-                       [&](const platform::KeyEvent&) { ++second; });
-  hook.deliver({0x41, 0});
-  EXPECT_EQ(second, 1);
-  EXPECT_EQ(seen.size(), 1u);
-  hook.remove();
-  EXPECT_EQ(hook.mode(), platform::HookMode::none);
-  EXPECT_FALSE(hook.deliver({0x41, 0}));
-  EXPECT_FALSE(hook.installKeyboard(platform::HookMode::mouseSingleKey, {})) << "no sink, no hook";
-
-  const platform::KeyEvent enter{0x0D, platform::kKeyFlagExtended | platform::kKeyFlagReleased};
-  const platform::KeyEvent back = platform::unpackKeyEvent(platform::packKeyEvent(enter));
-  EXPECT_EQ(back.virtualKey, 0x0D);
-  EXPECT_EQ(back.flags, enter.flags);
 }
 
 }  // namespace

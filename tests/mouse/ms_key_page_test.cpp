@@ -78,7 +78,8 @@ struct MsKeyPageTest : app::test::MainWindowHarness {
     config = std::make_unique<MouseConfig>(window->liveLighting());
     window->addPage(std::make_unique<MsDpiPage>(window->pageContext(), *config,
                                                 platform::PointerApplier{[](int) {}, [](int) {}}));
-    auto p = std::make_unique<MsKeyPage>(window->pageContext(), *config, &hook);
+    window->deviceHook().attach(&hook);
+    auto p = std::make_unique<MsKeyPage>(window->pageContext(), *config);
     page = p.get();
     window->addPage(std::move(p));
     ASSERT_TRUE(window->create(nullptr, app::kMainWindowTitle, {}, app::kMainWindowSize));
@@ -261,6 +262,14 @@ TEST_F(MsKeyPageTest, KeyCaptureStoresRightAltIgnoresNumLockAndEndsWithTheCatego
   EXPECT_EQ(hook.mode(), platform::HookMode::mouseSingleKey);
   choose("ms_key_fct_combo", 1);
   EXPECT_EQ(hook.mode(), platform::HookMode::none);
+
+  // Leaving the page ends the capture.
+  choose("ms_key_fct_combo", 6);
+  EXPECT_EQ(hook.mode(), platform::HookMode::mouseSingleKey);
+  window->findControl<ui::Option>("ms_page_dpi")->setSelected(true);
+  pumpFor(20ms);
+  EXPECT_EQ(hook.mode(), platform::HookMode::none);
+  EXPECT_FALSE(press(0x41));
 }
 
 TEST_F(MsKeyPageTest, MacrosAreShownByNameAndPlayedWithAModeOrACount) {

@@ -107,7 +107,7 @@ struct ProfilePanelTest : app::test::MainWindowHarness {
     config = std::make_unique<MouseConfig>(window->liveLighting());
     auto dpi = std::make_unique<MsDpiPage>(window->pageContext(), *config);
     auto deng = std::make_unique<MsDengPage>(window->pageContext(), *config);
-    auto key = std::make_unique<MsKeyPage>(window->pageContext(), *config, nullptr);
+    auto key = std::make_unique<MsKeyPage>(window->pageContext(), *config);
     const profile::AppWatcherTiming fastWatch{5ms, 40ms};
     auto lighting = std::make_unique<pages::ProfilePanel>(
         window->pageContext(), ProfileListKind::mouseLighting,

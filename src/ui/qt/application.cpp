@@ -4,6 +4,8 @@
 #include "ui/dispatcher.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
@@ -47,8 +49,69 @@ std::string withSlash(std::string folder) {
 
 }  // namespace
 
+namespace {
+
+// Hands the keys and mouse buttons of the program's windows to the input
+// observer.
+class InputFilter : public QObject {
+ public:
+  std::function<bool(const Application::InputEvent&)> observer;
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (!observer || !watched->isWidgetType()) return false;
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease &&
+        type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+      return false;
+    // An event no widget takes travels up to the widget's parents: it is
+    // observed once.
+    const auto stamp = static_cast<const QInputEvent*>(event)->timestamp();
+    if (event == last_ && type == lastType_ && stamp == lastStamp_) return lastAnswer_;
+    last_ = event;
+    lastType_ = type;
+    lastStamp_ = stamp;
+    lastAnswer_ = observe(event, type);
+    return lastAnswer_;
+  }
+
+ private:
+  bool observe(QEvent* event, QEvent::Type type) {
+    Application::InputEvent input;
+    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+      const auto* k = static_cast<const QKeyEvent*>(event);
+      input.key = true;
+      input.released = type == QEvent::KeyRelease;
+      input.autoRepeat = k->isAutoRepeat();
+      input.nativeScanCode = k->nativeScanCode();
+      input.nativeVirtualKey = k->nativeVirtualKey();
+      input.time = static_cast<std::uint32_t>(k->timestamp());
+    } else if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) {
+      const auto* m = static_cast<const QMouseEvent*>(event);
+      input.released = type == QEvent::MouseButtonRelease;
+      input.time = static_cast<std::uint32_t>(m->timestamp());
+      switch (m->button()) {
+        case Qt::LeftButton: input.button = 1; break;
+        case Qt::MiddleButton: input.button = 2; break;
+        case Qt::RightButton: input.button = 3; break;
+        case Qt::BackButton: input.button = 8; break;
+        case Qt::ForwardButton: input.button = 9; break;
+        default: return false;
+      }
+    }
+    return observer(input);
+  }
+
+  const QEvent* last_ = nullptr;
+  QEvent::Type lastType_ = QEvent::None;
+  quint64 lastStamp_ = 0;
+  bool lastAnswer_ = false;
+};
+
+}  // namespace
+
 struct Application::Native {
   std::unique_ptr<QApplication> qapp;
+  std::unique_ptr<InputFilter> input;
 };
 
 Application::Application() : native_(std::make_unique<Native>()) {}
@@ -71,7 +134,16 @@ void Application::setDesktopEntry(std::string_view id) {
   QGuiApplication::setDesktopFileName(QString::fromUtf8(id.data(), static_cast<qsizetype>(id.size())));
 }
 
+void Application::setInputObserver(std::function<bool(const InputEvent&)> observer) {
+  if (!native_->input) {
+    native_->input = std::make_unique<InputFilter>();
+    native_->qapp->installEventFilter(native_->input.get());
+  }
+  native_->input->observer = std::move(observer);
+}
+
 Application::~Application() {
+  if (native_->input && native_->qapp) native_->qapp->removeEventFilter(native_->input.get());
   clearImageCache();
   native_->qapp.reset();
   current = nullptr;
