@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
+#include <fstream>
 
 #include "../profile/test_documents.h"
 #include "macro/action_file.h"
@@ -358,8 +360,11 @@ TEST_P(MacroEditorTest, AHostileImportIsRefusedAndChangesNoMacro) {
 TEST_P(MacroEditorTest, ASaveThatCannotBeWrittenKeepsTheEdits) {
   ASSERT_EQ(editor.add(), EditResult::done);
   ASSERT_EQ(editor.insertStep(std::string(kPressA)), EditResult::done);
-  // A folder where the action file should be: the write fails.
-  std::filesystem::create_directories(editor.store().actionFile("name_1"));
+  // A folder that holds a file where the action file should be: no system
+  // replaces it, so the write fails.
+  const std::filesystem::path inTheWay = editor.store().actionFile("name_1");
+  std::filesystem::create_directories(inTheWay);
+  std::ofstream(inTheWay / "kept") << "kept";
   EXPECT_EQ(editor.save(), EditResult::failed);
   EXPECT_TRUE(editor.editing());
   EXPECT_EQ(editor.steps().lines(), Lines{std::string(kPressA)});
