@@ -7,6 +7,9 @@
 namespace varnacle::platform {
 
 bool replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+  // A folder in the file's place is never replaced (nor what it holds).
+  const DWORD existing = GetFileAttributesW(path.wstring().c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY)) return false;
   const std::filesystem::path folder = path.parent_path();
   const std::wstring base = path.filename().wstring();
   std::wstring temp;
