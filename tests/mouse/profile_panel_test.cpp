@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "../app/main_window_harness.h"
+#include "../platform/scripted_foreground.h"
 #include "app/main_wnd.h"
 #include "mouse/key_assignment.h"
 #include "mouse/mouse_config.h"
@@ -38,21 +39,7 @@ using namespace std::chrono_literals;
 using profile::ProfileListKind;
 using profile::ProfileRegistry;
 
-class ScriptedForeground : public platform::ForegroundProgram {
- public:
-  void set(std::optional<std::string> path) {
-    std::lock_guard lock(mutex_);
-    path_ = std::move(path);
-  }
-  std::optional<std::string> path() override {
-    std::lock_guard lock(mutex_);
-    return path_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::optional<std::string> path_;
-};
+using platform::test::ScriptedForeground;
 
 // An executable file every Linux system has, for the program dialog.
 constexpr const char* kProgram = "/bin/sh";

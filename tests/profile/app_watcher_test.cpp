@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "../platform/scripted_foreground.h"
 #include "platform/debug_output.h"
 #include "profile/profile_file.h"
 #include "test_documents.h"
@@ -17,22 +18,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Answers what the test sets; any thread.
-class ScriptedForeground : public platform::ForegroundProgram {
- public:
-  void set(std::optional<std::string> path) {
-    std::lock_guard lock(mutex_);
-    path_ = std::move(path);
-  }
-  std::optional<std::string> path() override {
-    std::lock_guard lock(mutex_);
-    return path_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::optional<std::string> path_;
-};
+using platform::test::ScriptedForeground;
 
 struct AppWatcherTest : varnacle::testing::TestDocuments {
   void SetUp() override {
