@@ -120,6 +120,23 @@ bool ProfileList::save(std::span<const uint8_t> payload) const {
   return path && WriteProfileFile(*path, payload);
 }
 
+// A new last row `name` with its file holding `payload`, unlinked (link
+// entries left at that index by an earlier delete must not link it).
+ListOutcome ProfileList::appendRow(const std::string& name, const std::vector<uint8_t>& payload) {
+  if (!WriteProfileFile(registry_.profilePath(name), payload)) return {};
+  const int index = static_cast<int>(rows_.size());
+  updateIniFile(registry_.file(), [&](IniDocument& d) {
+    d.setInt(registry_.countSection(), "count", index + 1);
+    d.set(registry_.nameSection(), std::to_string(index), name);
+    d.set(registry_.linkSection(), std::to_string(index), "0");
+    d.set(registry_.processSection(), std::to_string(index), kNoProcess);
+  });
+  auto rows = rows_;
+  rows.push_back(name);
+  setRows(std::move(rows));
+  return {{}, index};
+}
+
 // The default file is read before anything is written, so a missing one
 // adds no row that would have no file.
 ListOutcome ProfileList::add() {
@@ -129,17 +146,7 @@ ListOutcome ProfileList::add() {
   std::vector<uint8_t> payload;
   if (auto message = readInto(registry_.defaultPath(), payload); !message.empty())
     return {message, std::nullopt};
-  if (!WriteProfileFile(registry_.profilePath(name), payload)) return {};
-  const int index = static_cast<int>(rows_.size());
-  updateIniFile(registry_.file(), [&](IniDocument& d) {
-    d.setInt(registry_.countSection(), "count", index + 1);
-    d.set(registry_.nameSection(), std::to_string(index), name);
-    d.set(registry_.linkSection(), std::to_string(index), "0");
-  });
-  auto rows = rows_;
-  rows.push_back(name);
-  setRows(std::move(rows));
-  return {{}, index};
+  return appendRow(name, payload);
 }
 
 ListOutcome ProfileList::remove(int row) {
@@ -175,18 +182,7 @@ ListOutcome ProfileList::copy(int row) {
   std::vector<uint8_t> payload;
   if (auto message = readInto(fileOf(source), payload); !message.empty())
     return {message, std::nullopt};
-  if (!WriteProfileFile(registry_.profilePath(name), payload)) return {};
-  const int index = static_cast<int>(rows_.size());
-  updateIniFile(registry_.file(), [&](IniDocument& d) {
-    d.setInt(registry_.countSection(), "count", index + 1);
-    d.set(registry_.nameSection(), std::to_string(index), name);
-    d.set(registry_.linkSection(), std::to_string(index), "0");
-    d.set(registry_.processSection(), std::to_string(index), kNoProcess);
-  });
-  auto rows = rows_;
-  rows.push_back(name);
-  setRows(std::move(rows));
-  return {{}, index};
+  return appendRow(name, payload);
 }
 
 ListOutcome ProfileList::rename(int row, std::string_view newName) {

@@ -145,6 +145,7 @@ class ProfileList {
   std::optional<int> linkedRow(std::string_view program, int count) const;
 
  private:
+  ListOutcome appendRow(const std::string& name, const std::vector<uint8_t>& payload);
   // The file of a row's name, or nothing (with a debug line) when the name
   // is not a safe file name.
   std::optional<std::filesystem::path> fileOf(std::string_view name) const;
