@@ -12,6 +12,7 @@
 #include <numbers>
 
 #include "macro_art.h"
+#include "keyboard_art.h"
 #include "mouse_art.h"
 
 namespace varnacle::tools {
@@ -454,6 +455,7 @@ std::vector<ArtFile> skinArt() {
   for (ArtFile& file : mouseLightingArt()) art.push_back(std::move(file));
   for (ArtFile& file : mouseButtonArt()) art.push_back(std::move(file));
   for (ArtFile& file : macroArt()) art.push_back(std::move(file));
+  for (ArtFile& file : keyboardArt()) art.push_back(std::move(file));
   return art;
 }
 
