@@ -24,12 +24,20 @@ std::optional<std::filesystem::path> selectedProfileFile(std::string_view refuse
 
 }  // namespace
 
-bool saveMouseLightingProfile(const device::LiveLighting::Record& record) {
-  const auto file = selectedProfileFile("not saved");
+bool saveLightingRecord(profile::ProfileListKind list, std::string_view owner,
+                        const device::LiveLighting::Record& record) {
+  static_assert(profile::profileListInfo(profile::ProfileListKind::mousePadLighting).payloadSize ==
+                kLightingProfilePayload);
+  const auto file = profile::selectedProfileFile(list, owner, "not saved");
   if (!file) return false;
   Payload payload{};
   std::copy(record.begin(), record.end(), payload.begin());
   return profile::WriteProfileFile(*file, payload);
+}
+
+bool saveMouseLightingProfile(const device::LiveLighting::Record& record) {
+  return saveLightingRecord(profile::ProfileListKind::mouseLighting, "mouse lighting profile",
+                            record);
 }
 
 bool loadMouseLightingProfile(device::LiveLighting& live) {

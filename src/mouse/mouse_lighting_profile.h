@@ -7,12 +7,20 @@
 //
 // Any thread; the file is read or written whole (atomically) per call.
 #include <cstddef>
+#include <string_view>
 
 #include "device/live_lighting.h"
+#include "profile/profile_registry.h"
 
 namespace varnacle::mouse {
 
 inline constexpr std::size_t kLightingProfilePayload = 64;
+
+// Writes `record` as a 64-byte payload into the selected profile file of a
+// lighting list whose payload is one settings record (the mouse's and the
+// mouse pad's); `owner` names the list in the debug lines.
+bool saveLightingRecord(profile::ProfileListKind list, std::string_view owner,
+                        const device::LiveLighting::Record& record);
 
 // Writes `record` into the selected mouse lighting profile file. False (and
 // nothing written, with a debug line) when the list holds no profile at the

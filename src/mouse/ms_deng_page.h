@@ -11,31 +11,24 @@
 // 0x901 / 0x902, after the DPI page (added before it) has read the mouse.
 //
 // Previews: startWorkers() starts the mouse preview (worker slot 6) and the
-// shared preview (slot 8). Their frames are whole, so only the newest of each
-// counts: the page's frame pacer hands the newest frames waiting to the UI
-// thread as one posted closure at most once per frame interval, and that
-// closure sets the whole batch of tints (the toolkit then repaints once). The
-// previews keep their own pace (a spectrum cycle at speed 0 steps every 3 ms);
-// the picture is redrawn at most about 30 times a second, and the last frame
-// of a burst is always shown. A batch that arrives after the window is gone
-// is dropped.
+// shared preview (slot 8). Their frames reach the UI thread through the
+// page's frame pacer (frame_pacer.h): the previews keep their own pace (a
+// spectrum cycle at speed 0 steps every 3 ms); the picture is redrawn at most
+// about 30 times a second, and the last frame of a burst is always shown.
 //
 // Threads: UI thread, except the frame sinks (on the preview workers) and
 // the pacer thread the page owns, which only hand frames on. The page lives as long as the main
 // window and must not outlive the MouseConfig it is given; the workers end with the window's worker
 // slots, before the pages are destroyed.
-#include <array>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <optional>
 #include <string_view>
-#include <thread>
 #include <vector>
 
+#include "mouse/frame_pacer.h"
+#include "mouse/lighting_controls.h"
 #include "mouse/preview_workers.h"
 #include "ui/geometry.h"
 #include "pages/page.h"
@@ -88,37 +81,27 @@ class MsDengPage : public pages::Page {
   void setByte(std::size_t byte, int value);
 
   void modeSelected(int mode);
-  void enableGroups(int mode);
   void directionChecked(bool left);
   void colorChosen(ui::Color color);
   void colorEdited(ui::Edit& edit, std::size_t byte);
-  void showColor(ui::Color color);
   void sameMode(DeviceKind source);
 
-  // Keeps `frame` as the newest of its preview; `shared` frames use the
-  // shared light numbering. Worker threads.
-  void post(Frame frame, bool shared);
-  // The pacer thread: posts the newest frames waiting, then rests for the
-  // frame interval, until the page goes away.
-  void pace();
+  // Sets the tints of a frame on the UI thread; `shared` frames use the
+  // shared light numbering.
   void apply(const Frame& frame, bool shared);
 
   pages::PageContext context_;
   MouseConfig& config_;
   DengPreviewTiming timing_;
+  LightingControls controls_;
   std::unique_ptr<MousePreviewWorker> mouseWorker_;
   std::unique_ptr<SharedPreviewWorker> sharedWorker_;
   // The lights by shared light number (null where the window has none); the
   // mouse preview's light n is entry n.
   std::vector<ui::Control*> lights_;
-
-  // The newest frame of each preview not yet posted (mouse, shared).
-  std::mutex frameMutex_;
-  std::condition_variable frameWaiting_;
-  std::array<std::optional<Frame>, 2> waiting_;
-  bool resting_ = false;  // the pacer waits out the frame interval
-  bool stopping_ = false;
-  std::thread pacer_;
+  // Frames of preview 0 (mouse) and 1 (shared) on their way to the lights;
+  // last, so it stops before the lights go.
+  FramePacer pacer_;
 };
 
 }  // namespace varnacle::mouse

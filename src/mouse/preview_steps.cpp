@@ -2,49 +2,19 @@
 
 #include <algorithm>
 
+#include "mouse/preview_primitives.h"
+
 namespace varnacle::mouse {
 
 namespace {
 
-constexpr int kHueSteps = static_cast<int>(HueWheel.size());           // 192
-constexpr int kWaveSteps = static_cast<int>(WaveCurve.size());         // 96
-constexpr int kBreathSteps = static_cast<int>(BreathingCurve.size());  // 128
-constexpr int kGroups = static_cast<int>(LightGroups.size());          // 7
-constexpr int kSetCount = static_cast<int>(SevenColorSets.size());     // 3
-// Hue spacing and wave-curve spacing between neighbouring groups or columns.
-constexpr int kHueSpacing = 7;
-constexpr int kWaveSpacing = 10;
+using namespace preview;
 
-// The lighting bytes a step reads, whichever device they come from.
-struct Lighting {
-  int mode;
-  uint8_t alpha;  // brightness alpha
-  bool forward;   // direction byte 1
-  bool sevenColor;
-  Rgb color;
-};
+constexpr int kGroups = static_cast<int>(LightGroups.size());       // 7
+constexpr int kSetCount = static_cast<int>(SevenColorSets.size());  // 3
 
-Lighting lightingOf(uint8_t mode, uint8_t brightness, uint8_t direction, uint8_t sevenColor,
-                    Rgb color) {
-  const std::size_t level = std::min<std::size_t>(brightness, BrightnessAlpha.size() - 1);
-  return {mode, BrightnessAlpha[level], direction != 0, sevenColor != 0, color};
-}
-
-int wrap(int value, int period) {
-  return ((value % period) + period) % period;
-}
-
-uint8_t scaled(uint8_t alpha, uint8_t factor) {
-  return static_cast<uint8_t>(alpha * factor / 256);
-}
-
-Rgb hueAt(int position) {
-  return HueWheel[static_cast<std::size_t>(wrap(position, kHueSteps))];
-}
-
-uint8_t waveAt(int position) {
-  return WaveCurve[static_cast<std::size_t>(wrap(position, kWaveSteps))];
-}
+// The mouse's pulse decay, by how bright the pulse still is.
+constexpr DecayLadder kMouseDecay = {{{128, 40}, {64, 30}, {32, 10}, {17, 8}, {1, 4}}};
 
 // The distinct lights of group g (group 2 names light 9 twice).
 template <typename Paint>
@@ -64,43 +34,6 @@ void paintGroup(Frame& frame, int group, uint32_t color, uint8_t alpha, int base
 
 void paintAll(Frame& frame, int first, int count, uint32_t color, uint8_t alpha) {
   for (int i = 0; i < count; ++i) frame.push_back({first + i, color, alpha});
-}
-
-// Mode 2's breathing position: one step, wrapping at 0..127. True when a new
-// breath starts (the position arrives at 0 or passes 127 upwards).
-bool stepBreath(int& position, bool forward) {
-  position = wrap(position, kBreathSteps);
-  if (forward) {
-    ++position;
-    if (position >= kBreathSteps) {
-      position = 0;
-      return true;
-    }
-    return false;
-  }
-  --position;
-  if (position < 0) {
-    position = kBreathSteps - 1;
-    return false;
-  }
-  return position == 0;
-}
-
-// The pulse decay of mode 5, by how bright the pulse still is.
-uint8_t decayed(uint8_t intensity) {
-  int step = 0;
-  if (intensity >= 128) {
-    step = 40;
-  } else if (intensity >= 64) {
-    step = 30;
-  } else if (intensity >= 32) {
-    step = 10;
-  } else if (intensity >= 17) {
-    step = 8;
-  } else if (intensity >= 1) {
-    step = 4;
-  }
-  return static_cast<uint8_t>(std::max(0, intensity - step));
 }
 
 Frame colourWave(const Lighting& l, int& position) {
@@ -152,12 +85,8 @@ Frame travellingPulses(const Lighting& l, MousePreviewState& state) {
   Frame frame;
   for (int g = 0; g < kGroups; ++g) {
     const auto cell = static_cast<std::size_t>(g);
-    state.intensity[cell] = decayed(state.intensity[cell]);
-    Rgb color = l.color;
-    if (l.sevenColor) {
-      const int hue = state.hue[cell] >= kHueSteps ? (state.hue[cell] + 64) % 256 : state.hue[cell];
-      color = hueAt(hue);
-    }
+    state.intensity[cell] = decayed(state.intensity[cell], kMouseDecay);
+    const Rgb color = l.sevenColor ? pulseHue(state.hue[cell]) : l.color;
     paintGroup(frame, g, packTint(color), scaled(l.alpha, state.intensity[cell]));
   }
   return frame;
