@@ -92,6 +92,9 @@ bool PadConfig::switchProfile(device::DeviceSession& pad, int profile) {
 }
 
 int PadConfig::reset(device::DeviceSession& pad) {
+  // Edits not pushed yet belong to the settings the reset replaces; pushed
+  // after it they would overwrite the factory record before it is read back.
+  live_.clearChanged(DeviceKind::mousePad);
   return pad.resetDefaults();
 }
 

@@ -48,7 +48,9 @@ class PadConfig {
   // when the switch was sent.
   bool switchProfile(device::DeviceSession& pad, int profile);
 
-  // ResetDefaults, once; the page reads everything back a second later.
+  // ResetDefaults, once; the page reads everything back a second later. An
+  // edit still waiting for the one-second push is dropped, so it cannot
+  // overwrite the pad's factory settings.
   int reset(device::DeviceSession& pad);
 
   Record workingRecord() const;
