@@ -10,6 +10,9 @@
 #include "mouse/ms_dpi_page.h"
 #include "mouse/ms_key_page.h"
 #include "mouse/mouse_profile_steps.h"
+#include "mousepad/mp_deng_page.h"
+#include "mousepad/pad_config.h"
+#include "mousepad/pad_profile_steps.h"
 #include "pages/profile_panel.h"
 
 namespace varnacle::app {
@@ -41,6 +44,17 @@ void addFeaturePages(CMainWnd& window, FeaturePageState& state, const FeaturePag
   window.addPage(std::make_unique<mouse::MsCursorPage>(window.pageContext(), mouseConfig));
   window.addPage(std::move(lightingPanel));
   window.addPage(std::move(keyPanel));
+
+  // The mouse pad: its lighting page and lighting profile panel. Same mode
+  // and the shared preview use the mouse's shared block.
+  state.padConfig = std::make_unique<mousepad::PadConfig>(window.liveLighting());
+  auto padPage = std::make_unique<mousepad::MpDengPage>(window.pageContext(), *state.padConfig,
+                                                        mouseConfig.sharedBlock);
+  auto padPanel = std::make_unique<pages::ProfilePanel>(
+      window.pageContext(), profile::ProfileListKind::mousePadLighting,
+      mousepad::padLightingSteps(window.liveLighting(), *padPage), options.foreground);
+  window.addPage(std::move(padPage));
+  window.addPage(std::move(padPanel));
 
   // A macro deleted or renamed on the mouse's macro page changes what the
   // button page shows.

@@ -19,6 +19,10 @@ class MouseConfig;
 class MouseMacroTables;
 }  // namespace varnacle::mouse
 
+namespace varnacle::mousepad {
+class PadConfig;
+}  // namespace varnacle::mousepad
+
 namespace varnacle::platform {
 class ForegroundProgram;
 class InputHook;
@@ -38,6 +42,7 @@ struct FeaturePageState {
 
   std::unique_ptr<mouse::MouseConfig> mouseConfig;
   std::unique_ptr<mouse::MouseMacroTables> mouseMacroTables;
+  std::unique_ptr<mousepad::PadConfig> padConfig;
 };
 
 struct FeaturePageOptions {
