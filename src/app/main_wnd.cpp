@@ -110,7 +110,8 @@ pages::PageContext CMainWnd::pageContext() {
                          ticks_,
                          slots_,
                          mouseTrigger_,
-                         deviceHook_};
+                         deviceHook_,
+                         previewGate_};
 }
 
 void CMainWnd::forEachPage(const std::function<void(pages::Page&)>& f) {
@@ -511,6 +512,19 @@ void CMainWnd::onTimer(int timerId) {
   }
 }
 
+// Nothing of the previews can be seen while the window is hidden or
+// minimised: they and their tick rest until it is back. (Before the window
+// is first shown they run, as they always did.)
+void CMainWnd::seenChanged(bool seen) {
+  if (seen) {
+    previewGate_.open();
+    setTimer(kTimerPreviewTick, timing_.previewTickMs);
+  } else {
+    previewGate_.close();
+    killTimer(kTimerPreviewTick);
+  }
+}
+
 bool CMainWnd::receive(const SkinChangedParam& param) {
   applySkin(*this, param);
   return true;
@@ -530,8 +544,10 @@ void CMainWnd::shutdown() {
   tray_.remove();
   debugOutput("退出测试");
   hide();
-  // Listeners waiting in a send give up now instead of holding the exit.
+  // Listeners waiting in a send give up now instead of holding the exit;
+  // previews resting at the gate go on to their stop events.
   ui::beginShutdown();
+  previewGate_.open();
   slots_.stopAll(timing_.shutdownDeadline);
   ui::endShutdown();
   killTimer(kTimerLivePush);

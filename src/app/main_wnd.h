@@ -17,6 +17,7 @@
 #include "device/live_lighting.h"
 #include "device/notification_listener.h"
 #include "device/presence.h"
+#include "device/preview_pacing.h"
 #include "platform/worker_slots.h"
 #include "ui/menu.h"
 #include "pages/device_hook.h"
@@ -71,6 +72,7 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   std::intptr_t handleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
                               bool& handled) override;
   void onTimer(int id) override;
+  void seenChanged(bool seen) override;
   bool receive(const SkinChangedParam& param) override;
 
   // Pages are added before create(); the window owns them.
@@ -81,6 +83,8 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   device::DeviceSession& session(DeviceKind kind) { return *sessions_[index(kind)]; }
   device::LiveLighting& liveLighting() { return liveLighting_; }
   device::PreviewTicks& previewTicks() { return ticks_; }
+  // Open while the window is seen; the previews and the tick rest otherwise.
+  const device::PreviewGate& previewGate() const { return previewGate_; }
   // Set by the mouse listener on usage 0x0403; taken by the mouse pad preview.
   std::atomic<bool>& mouseTrigger() { return mouseTrigger_; }
   bool chineseLoaded() const { return chinese_; }
@@ -130,6 +134,9 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   std::vector<std::unique_ptr<pages::Page>> pages_;
   device::LiveLighting liveLighting_;
   device::PreviewTicks ticks_;
+  // Open from the start: it closes whenever the window, once seen, is
+  // hidden or minimised.
+  device::PreviewGate previewGate_;
   std::atomic<bool> mouseTrigger_{false};
   ui::TrayIcon tray_;
   std::unique_ptr<ui::Menu> trayMenu_;

@@ -16,6 +16,7 @@
 namespace varnacle::device {
 class DeviceSession;
 class LiveLighting;
+class PreviewGate;
 class PreviewTicks;
 }  // namespace varnacle::device
 
@@ -43,6 +44,8 @@ struct PageContext {
   std::atomic<bool>& mouseTrigger;
   // The input hooks of key capture and macro recording.
   CDeviceHook& hooks;
+  // Open while the window can be seen: the lighting previews wait at it.
+  device::PreviewGate& previewGate;
 
   device::DeviceSession& session(DeviceKind kind) const {
     return *sessions[static_cast<std::size_t>(kind)];

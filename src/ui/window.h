@@ -78,6 +78,8 @@ class Window {
   void show(bool show = true, bool takeFocus = true);
   void hide() { show(false, false); }
   bool isVisible() const;
+  // Whether the window can be seen: shown and not minimised.
+  bool isSeen() const { return seen_; }
   // CenterWindow: over the parent, or the screen without one.
   void centre();
   void minimize();
@@ -174,10 +176,15 @@ class Window {
  protected:
   // Called after destroy() has closed the window (OnFinalMessage).
   virtual void onFinalMessage() {}
+  // The window came into sight (shown, not minimised) or went out of it
+  // (hidden, minimised, by the program or by the desktop). Once per change.
+  virtual void seenChanged(bool seen) { (void)seen; }
 
  private:
   friend struct Native;
   void deliverWindowInit();
+  // Compares isSeen() with the on-screen window and reports a change.
+  void updateSeen();
 
   WindowId id_ = 0;
   std::unique_ptr<Native> native_;
@@ -189,6 +196,7 @@ class Window {
   int dpi_ = 96;
   int modalResult_ = 0;
   bool destroyed_ = false;
+  bool seen_ = false;
 };
 
 }  // namespace varnacle::ui

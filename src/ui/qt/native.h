@@ -73,6 +73,7 @@ struct Window::Native {
   Rect caption;  // drag band, from the layout
   Size layoutSize;
   static Native* of(Window& w) { return w.native_.get(); }
+  static void updateSeen(Window& w) { w.updateSeen(); }
 };
 
 // What a window layout says about the window itself.

@@ -1,7 +1,9 @@
 // Windows: the top-level widget, modal runs, timers, messages and the registry
 // that lets other threads address a window by id.
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QKeyEvent>
+#include <QShowEvent>
 #include <algorithm>
 #include <QGuiApplication>
 #include <QIcon>
@@ -86,8 +88,17 @@ class TopWidget : public QWidget {
     e->ignore();
     if (window_) window_->close(0);
   }
+  void showEvent(QShowEvent* e) override {
+    QWidget::showEvent(e);
+    if (window_) Window::Native::updateSeen(*window_);
+  }
+  void hideEvent(QHideEvent* e) override {
+    QWidget::hideEvent(e);
+    if (window_) Window::Native::updateSeen(*window_);
+  }
   void changeEvent(QEvent* e) override {
     QWidget::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange && window_) Window::Native::updateSeen(*window_);
     if (e->type() != QEvent::ActivationChange || !window_) return;
     const bool active = isActiveWindow();
     window_->sendMessage(kMsgActivate, active ? 1 : 0);
@@ -223,6 +234,13 @@ void Window::show(bool show, bool takeFocus) {
     top->raise();
     top->activateWindow();
   }
+}
+
+void Window::updateSeen() {
+  const bool seen = isCreated() && native_->top->isVisible() && !native_->top->isMinimized();
+  if (seen == seen_) return;
+  seen_ = seen;
+  seenChanged(seen);
 }
 
 bool Window::isVisible() const {
