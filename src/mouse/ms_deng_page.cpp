@@ -83,12 +83,16 @@ void MsDengPage::startWorkers() {
       context_.liveLighting, context_.session(DeviceKind::mouse), config_.preview,
       [this](Frame frame) { pacer_.post(0, std::move(frame)); });
   mouseWorker_->timing = timing_.mouse;
+  mouseWorker_->timing.shortestFrame = timing_.frameInterval;
+  mouseWorker_->gate = &context_.previewGate;
   sharedWorker_ = std::make_unique<SharedPreviewWorker>(
       config_.sharedBlock,
       std::array<const device::DeviceSession*, 3>{context_.sessions[0], context_.sessions[1],
                                                   context_.sessions[2]},
       [this](Frame frame) { pacer_.post(1, std::move(frame)); });
   sharedWorker_->timing = timing_.shared;
+  sharedWorker_->timing.shortestFrame = timing_.frameInterval;
+  sharedWorker_->gate = &context_.previewGate;
   context_.workerSlots.start(platform::WorkerSlot::mousePreview,
                              [w = mouseWorker_.get()](platform::Event& stop) { w->run(stop); });
   context_.workerSlots.start(platform::WorkerSlot::combinedPreview,

@@ -1,5 +1,7 @@
 #include "mouse/preview_workers.h"
 
+#include <algorithm>
+
 #include "platform/worker_slots.h"
 
 namespace varnacle::mouse {
@@ -31,6 +33,20 @@ milliseconds sharedStepPause(uint8_t mode, std::array<bool, 3> synced) {
 }
 
 }  // namespace
+
+bool restAtGate(const device::PreviewGate* gate, const platform::Event& stop,
+                device::StepCatchUp& catchUp, Frame* last) {
+  if (!gate) return false;
+  bool waited = false;
+  if (gate->waitOpen(stop, &waited)) return true;
+  if (waited) {
+    // Back from a rest: the picture is handed on at once, and the steps
+    // missed meanwhile are not made up.
+    if (last) last->clear();
+    catchUp.restart();
+  }
+  return false;
+}
 
 void MousePreview::restart() {
   std::lock_guard lock(mutex_);
@@ -74,23 +90,42 @@ void MousePreviewWorker::run(platform::Event& stop) {
 
 bool MousePreviewWorker::pass(platform::Event& stop) {
   passes_.fetch_add(1, std::memory_order_relaxed);
-  const int speed = live_.snapshot(DeviceKind::mouse)[kSpeed];
-  if (stop.wait(milliseconds(2 * speed + 3)) || stop.wait(milliseconds(10 * speed))) return true;
+  if (restAtGate(gate, stop, catchUp_, &last_)) return true;
+  const Record before = live_.snapshot(DeviceKind::mouse);
+  const int speed = before[kSpeed];
+  const uint8_t mode = before[kLightMode];
+  const bool pausesBeforeStep = mode == 0 || mode == 4 || mode == 5;
+  // One pass of the specified pace; a pace faster than a frame is made up
+  // once per frame.
+  const milliseconds pace = milliseconds(2 * speed + 3) + milliseconds(10 * speed) +
+                            (pausesBeforeStep ? timing.stepPause : milliseconds(0));
+  const bool batched = pace < timing.shortestFrame;
+  if (batched) {
+    if (stop.wait(timing.shortestFrame)) return true;
+  } else if (stop.wait(milliseconds(2 * speed + 3)) || stop.wait(milliseconds(10 * speed))) {
+    return true;
+  }
   if (!mouse_.online.load()) {
     last_.clear();
+    catchUp_.restart();
     stop.wait(timing.offlinePause);
     return true;
   }
   if (mouse_.lightingSync.load()) {
     last_.clear();
+    catchUp_.restart();
     return true;
   }
-  const uint8_t mode = live_.snapshot(DeviceKind::mouse)[kLightMode];
-  if ((mode == 0 || mode == 4 || mode == 5) && stop.wait(timing.stepPause)) return true;
-  Frame frame = preview_.step(live_.snapshot(DeviceKind::mouse));
+  if (!batched && pausesBeforeStep && stop.wait(timing.stepPause)) return true;
+  const int steps = batched ? catchUp_.due(std::chrono::steady_clock::now(), pace) : 1;
+  if (!batched) catchUp_.restart();
+  const Record record = live_.snapshot(DeviceKind::mouse);
+  Frame frame;
+  for (int i = 0; i < steps; ++i) frame = preview_.step(record);
   if (frame.empty()) {
     // A mode the preview cannot draw: nothing changes until the record does.
     last_.clear();
+    catchUp_.restart();
     stop.wait(timing.idlePause);
     return true;
   }
@@ -111,37 +146,56 @@ void SharedPreviewWorker::run(platform::Event& stop) {
   platform::runWorkerLoop(platform::WorkerSlot::combinedPreview, stop, [&] { return pass(stop); });
 }
 
-bool SharedPreviewWorker::pass(platform::Event& stop) {
-  passes_.fetch_add(1, std::memory_order_relaxed);
-  const SharedBlock block = block_.get();
-  if (stop.wait(milliseconds(4 * block.speed))) return true;
+std::array<bool, 3> SharedPreviewWorker::syncedOnline(bool& anyOnline) const {
   std::array<bool, 3> synced{};
-  bool anyOnline = false;
-  bool anySynced = false;
+  anyOnline = false;
   for (std::size_t i = 0; i < sessions_.size(); ++i) {
     const bool online = flagOf(sessions_[i], false);
     anyOnline = anyOnline || online;
     // A device that is not online is never sent the live report that ends
     // its sync, and its picture stands still: it is not painted.
     synced[i] = online && flagOf(sessions_[i], true);
-    anySynced = anySynced || synced[i];
   }
+  return synced;
+}
+
+bool SharedPreviewWorker::pass(platform::Event& stop) {
+  passes_.fetch_add(1, std::memory_order_relaxed);
+  if (restAtGate(gate, stop, catchUp_, nullptr)) return true;
+  const SharedBlock block = block_.get();
+  bool anyOnline = false;
+  // The pass's pace: its wait, the mode's pause after the step, and never
+  // less than kShortestPass (all devices synced, mode 0 or 2 at speed 0
+  // would otherwise step without pause and take a core).
+  const milliseconds pace =
+      std::max(milliseconds(4 * block.speed) + sharedStepPause(block.mode, syncedOnline(anyOnline)),
+               kShortestPass);
+  const bool batched = pace < timing.shortestFrame;
+  if (stop.wait(batched ? timing.shortestFrame : milliseconds(4 * block.speed))) return true;
+  const std::array<bool, 3> synced = syncedOnline(anyOnline);
+  const bool anySynced = std::any_of(synced.begin(), synced.end(), [](bool b) { return b; });
   if (!anyOnline) {
+    catchUp_.restart();
     stop.wait(timing.offlinePause);
     return true;
   }
   if (!anySynced) {
+    catchUp_.restart();
     stop.wait(timing.idlePause);
     return true;
   }
-  Frame frame = stepSharedPreview(block, state_, synced);
+  const int steps = batched ? catchUp_.due(std::chrono::steady_clock::now(), pace) : 1;
+  if (!batched) catchUp_.restart();
+  Frame frame;
+  for (int i = 0; i < steps; ++i) frame = stepSharedPreview(block, state_, synced);
   if (frame.empty()) {
     // A shared mode the preview cannot draw: rest instead of stepping again.
+    catchUp_.restart();
     stop.wait(timing.idlePause);
     return true;
   }
   sink_(std::move(frame));
-  stop.wait(sharedStepPause(block.mode, synced));
+  if (!batched) stop.wait(pace - milliseconds(4 * block.speed));
   return true;
 }
 

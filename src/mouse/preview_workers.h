@@ -30,12 +30,22 @@
 //      mode 0: 6 / 1 / 1 ms; mode 1: 9 / 1 / 1 ms + 6 ms;
 //      mode 2: 8 / 1 / 1 ms; mode 3: 6 / 1 / 1 ms + 5 ms;
 //      an empty frame (a mode above 3) waits idlePause instead
+//   A pass whose waits add up to nothing (every device synced, mode 0 or 2
+//   at speed 0) waits kShortestPass after its step, not spinning a core.
 //
 // A device counts as synced only while it is online: an offline device is
 // never sent the live report that would clear its flag.
 //
 // Every wait ends early when the stop event is set; the thread then writes
 // its slot's stop line and returns.
+//
+// Resting and catching up (device/preview_pacing.h): with a gate given, each
+// pass first waits until the gate is open (the window shown), and a pass back
+// from that rest hands its picture on at once. A pass whose pace (its waits
+// together) is shorter than timing.shortestFrame waits one shortest frame
+// instead and makes every step that fell due meanwhile, handing on the last
+// frame: the animation keeps its speed, the worker wakes once per frame. A
+// shortest frame of 0 (the default) steps pass by pass as described above.
 //
 // Each frame tints every light its step covers (all 20 mouse lights; every
 // synced light of the shared preview, in mode 0 the column table's), so a
@@ -50,12 +60,19 @@
 
 #include "device/device_session.h"
 #include "device/live_lighting.h"
+#include "device/preview_pacing.h"
 #include "mouse/preview_steps.h"
 #include "platform/event.h"
 
 namespace varnacle::mouse {
 
 using FrameSink = std::function<void(Frame)>;
+
+// The start of a pass of a preview worker: waits while `gate` (if any) is
+// closed. True when `stop` is set. Back from a wait it forgets `last` (the
+// frame handed on before, when the worker keeps one) and restarts `catchUp`.
+bool restAtGate(const device::PreviewGate* gate, const platform::Event& stop,
+                device::StepCatchUp& catchUp, Frame* last);
 
 // The mouse preview's state, shared by the UI thread (which restarts it on a
 // mode or direction change) and the preview worker (which steps it). Any
@@ -93,6 +110,8 @@ struct MousePreviewTiming {
   std::chrono::milliseconds stepPause{50};  // before a step of modes 0, 4 and 5
   std::chrono::milliseconds repaintInterval{1000};
   std::chrono::milliseconds idlePause{100};  // after a step that drew nothing
+  // A pace faster than this is made up once per this time (0: never).
+  std::chrono::milliseconds shortestFrame{0};
 };
 
 class MousePreviewWorker {
@@ -102,6 +121,8 @@ class MousePreviewWorker {
                      MousePreview& preview, FrameSink sink);
 
   MousePreviewTiming timing;
+  // Where each pass waits while the pictures cannot be seen; null: never.
+  const device::PreviewGate* gate = nullptr;
 
   // The thread body for worker slot 6.
   void run(platform::Event& stop);
@@ -118,11 +139,14 @@ class MousePreviewWorker {
   FrameSink sink_;
   Frame last_;
   std::chrono::steady_clock::time_point lastHanded_;
+  device::StepCatchUp catchUp_;
 };
 
 struct SharedPreviewTiming {
   std::chrono::milliseconds offlinePause{1000};
   std::chrono::milliseconds idlePause{20};
+  // A pace faster than this is made up once per this time (0: never).
+  std::chrono::milliseconds shortestFrame{0};
 };
 
 class SharedPreviewWorker {
@@ -132,6 +156,10 @@ class SharedPreviewWorker {
                       std::array<const device::DeviceSession*, 3> sessions, FrameSink sink);
 
   SharedPreviewTiming timing;
+  // Where each pass waits while the pictures cannot be seen; null: never.
+  const device::PreviewGate* gate = nullptr;
+  // The shortest pass: its waits together are never less than this.
+  static constexpr std::chrono::milliseconds kShortestPass{1};
 
   // The thread body for worker slot 8.
   void run(platform::Event& stop);
@@ -140,12 +168,15 @@ class SharedPreviewWorker {
 
  private:
   bool pass(platform::Event& stop);
+  // The devices that are online and synced; `anyOnline` whether any is online.
+  std::array<bool, 3> syncedOnline(bool& anyOnline) const;
 
   std::atomic<std::uint64_t> passes_{0};
   const SharedPreviewBlock& block_;
   std::array<const device::DeviceSession*, 3> sessions_;
   FrameSink sink_;
   SharedPreviewState state_;
+  device::StepCatchUp catchUp_;
 };
 
 }  // namespace varnacle::mouse

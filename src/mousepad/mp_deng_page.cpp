@@ -79,6 +79,8 @@ void MpDengPage::startWorkers() {
       context_.liveLighting, context_.session(DeviceKind::mousePad), config_.preview,
       context_.mouseTrigger, [this](Frame frame) { pacer_.post(0, std::move(frame)); });
   worker_->timing = timing_.preview;
+  worker_->timing.shortestFrame = timing_.frameInterval;
+  worker_->gate = &context_.previewGate;
   context_.workerSlots.start(platform::WorkerSlot::mousePadPreview,
                              [w = worker_.get()](platform::Event& stop) { w->run(stop); });
 }

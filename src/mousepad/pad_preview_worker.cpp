@@ -42,27 +42,47 @@ void PadPreviewWorker::run(platform::Event& stop) {
 bool PadPreviewWorker::pass(platform::Event& stop) {
   using std::chrono::milliseconds;
   passes_.fetch_add(1, std::memory_order_relaxed);
+  if (mouse::restAtGate(gate, stop, catchUp_, &last_)) return true;
   const Record before = live_.snapshot(DeviceKind::mousePad);
-  if (stop.wait(padPassPause(before[kSpeed]))) return true;
+  // One pass of the specified pace; a pace faster than a frame is made up
+  // once per frame. The sliding block's turn pauses after its step, so it
+  // always goes pass by pass.
+  const milliseconds pace =
+      padPassPause(before[kSpeed]) + padModePause(before[kLightMode], before[kSpeed]);
+  const bool batched = pace < timing.shortestFrame;
+  if (stop.wait(batched ? timing.shortestFrame : padPassPause(before[kSpeed]))) return true;
   if (!pad_.online.load()) {
     last_.clear();
+    catchUp_.restart();
     stop.wait(timing.offlinePause);
     return true;
   }
   if (pad_.lightingSync.load()) {
     last_.clear();
+    catchUp_.restart();
     return true;
   }
-  if (stop.wait(padModePause(before[kLightMode], before[kSpeed]))) return true;
+  if (!batched && stop.wait(padModePause(before[kLightMode], before[kSpeed]))) return true;
   const auto now = std::chrono::steady_clock::now();
-  const PadStepInput input{
+  const int steps = batched ? catchUp_.due(now, pace) : 1;
+  if (!batched) catchUp_.restart();
+  // The flash request is taken by the first step; the steps made up with it
+  // share its time.
+  PadStepInput input{
       static_cast<uint32_t>(
           std::chrono::duration_cast<milliseconds>(now - started_).count()),
       mouseTrigger_.exchange(false)};
-  PadStep step = preview_.step(live_.snapshot(DeviceKind::mousePad), input);
+  const Record record = live_.snapshot(DeviceKind::mousePad);
+  PadStep step;
+  for (int i = 0; i < steps; ++i) {
+    step = preview_.step(record, input);
+    input.flashRequest = false;
+    if (step.pauseAfter.count() > 0) break;
+  }
   if (step.frame.empty()) {
     // A mode the preview cannot draw: nothing changes until the record does.
     last_.clear();
+    catchUp_.restart();
     stop.wait(timing.idlePause);
     return true;
   }
@@ -71,7 +91,10 @@ bool PadPreviewWorker::pass(platform::Event& stop) {
     lastHanded_ = now;
     sink_(std::move(step.frame));
   }
-  if (step.pauseAfter.count() > 0) stop.wait(step.pauseAfter);
+  if (step.pauseAfter.count() > 0) {
+    catchUp_.restart();
+    stop.wait(step.pauseAfter);
+  }
   return true;
 }
 

@@ -19,7 +19,10 @@
 // to the one handed on just before goes again only after repaintInterval
 // (1000 ms), so a steady or dark picture costs next to no UI work. Every wait
 // ends early when the stop event is set; the thread then writes its slot's
-// stop line and returns.
+// stop line and returns. The gate and the shortest frame work as for the
+// mouse preview (mouse/preview_workers.h): no passes while the gate is
+// closed, and a pace shorter than timing.shortestFrame made up once per
+// frame.
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -28,6 +31,7 @@
 
 #include "device/device_session.h"
 #include "device/live_lighting.h"
+#include "device/preview_pacing.h"
 #include "mouse/preview_workers.h"
 #include "mousepad/pad_preview_steps.h"
 #include "platform/event.h"
@@ -55,6 +59,8 @@ struct PadPreviewTiming {
   std::chrono::milliseconds offlinePause{100};
   std::chrono::milliseconds repaintInterval{1000};
   std::chrono::milliseconds idlePause{100};  // after a step that drew nothing
+  // A pace faster than this is made up once per this time (0: never).
+  std::chrono::milliseconds shortestFrame{0};
 };
 
 class PadPreviewWorker {
@@ -66,6 +72,8 @@ class PadPreviewWorker {
                    PadPreview& preview, std::atomic<bool>& mouseTrigger, mouse::FrameSink sink);
 
   PadPreviewTiming timing;
+  // Where each pass waits while the picture cannot be seen; null: never.
+  const device::PreviewGate* gate = nullptr;
 
   // The thread body for worker slot 7.
   void run(platform::Event& stop);
@@ -84,6 +92,7 @@ class PadPreviewWorker {
   Frame last_;
   std::chrono::steady_clock::time_point lastHanded_;
   std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+  device::StepCatchUp catchUp_;
 };
 
 }  // namespace varnacle::mousepad

@@ -9,10 +9,13 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
+#include <vector>
 #include <thread>
 
 #include "device/hid_sim.h"
 #include "device/live_lighting.h"
+#include "device/preview_pacing.h"
 #include "platform/debug_output.h"
 #include "platform/worker_slots.h"
 #include "sim/sim_bus.h"
@@ -260,6 +263,106 @@ TEST_F(PreviewWorkerTest, TheStopEventEndsBothWorkersWithTheirStopLines) {
   };
   EXPECT_EQ(capture.count(slot(platform::WorkerSlot::mousePreview)), 1);
   EXPECT_EQ(capture.count(slot(platform::WorkerSlot::combinedPreview)), 1);
+}
+
+// A worker stepping a spectrum cycle, with the time and the preview position
+// of every frame it hands on.
+struct TimedPositions {
+  struct Entry {
+    std::chrono::steady_clock::time_point at;
+    int position;
+  };
+  std::mutex mutex;
+  std::vector<Entry> entries;
+  void add(int position) {
+    std::lock_guard lock(mutex);
+    entries.push_back({std::chrono::steady_clock::now(), position});
+  }
+  // From the first frame: the time the position took to go once round the
+  // 192 hue-wheel entries, and the frames that took (none when it did not).
+  std::optional<std::pair<std::chrono::milliseconds, std::size_t>> firstCycle() {
+    std::lock_guard lock(mutex);
+    int travelled = 0;
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+      travelled += (entries[i].position - entries[i - 1].position + 192) % 192;
+      if (travelled >= 192)
+        return std::pair(std::chrono::duration_cast<std::chrono::milliseconds>(entries[i].at -
+                                                                             entries[0].at),
+                         i);
+    }
+    return std::nullopt;
+  }
+};
+
+TEST_F(PreviewWorkerTest, AtSpeedZeroTheSpectrumGoesRoundInItsTimeAtOneFramePerShortestFrame) {
+  Record r = steadyRecord(100);
+  r[kLightMode] = 1;
+  r[kSpeed] = 0;  // a step every 3 ms: 192 steps take 576 ms
+  r[kDirection] = kDirectionLeft;
+  live.set(DeviceKind::mouse, r, false);
+  session(DeviceKind::mouse).online = true;
+  TimedPositions positions;
+  MousePreviewWorker worker{live, session(DeviceKind::mouse), preview,
+                            [&](Frame) { positions.add(preview.state().position); }};
+  worker.timing = mouseWorker.timing;
+  worker.timing.shortestFrame = 33ms;
+  {
+    Running running(worker);
+    std::this_thread::sleep_for(1500ms);
+  }
+  const auto cycle = positions.firstCycle();
+  ASSERT_TRUE(cycle.has_value());
+  EXPECT_GT(cycle->first, 288ms);
+  EXPECT_LT(cycle->first, 1728ms);
+  // About 18 frames of 33 ms, not 192 of one step each.
+  EXPECT_LT(cycle->second, 48u);
+}
+
+TEST_F(PreviewWorkerTest, AClosedGateHoldsBothWorkersWithoutPassesUntilItOpens) {
+  Record r = steadyRecord(100);
+  r[kLightMode] = 1;
+  live.set(DeviceKind::mouse, r, false);
+  session(DeviceKind::mouse).online = true;
+  session(DeviceKind::keyboard).online = true;
+  session(DeviceKind::keyboard).lightingSync = true;
+  block.set({1, 14, 0, 1, 0, 0, 0, 0});
+  device::PreviewGate gate(false);
+  mouseWorker.gate = &gate;
+  sharedWorker.gate = &gate;
+  Running mouseRunning(mouseWorker);
+  Running sharedRunning(sharedWorker);
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(mouseFrames.size(), 0u);
+  EXPECT_EQ(sharedFrames.size(), 0u);
+  EXPECT_LE(mouseWorker.passes(), 1u);
+  EXPECT_LE(sharedWorker.passes(), 1u);
+
+  gate.open();
+  EXPECT_TRUE(mouseFrames.waitFor(2));
+  EXPECT_TRUE(sharedFrames.waitFor(2));
+  // Closed again, they rest after the pass under way.
+  gate.close();
+  std::this_thread::sleep_for(50ms);
+  const std::size_t mouseSeen = mouseFrames.size();
+  const std::size_t sharedSeen = sharedFrames.size();
+  std::this_thread::sleep_for(150ms);
+  EXPECT_EQ(mouseFrames.size(), mouseSeen);
+  EXPECT_EQ(sharedFrames.size(), sharedSeen);
+}
+
+TEST_F(PreviewWorkerTest, EveryDeviceSyncedAtTheFastestWaveStillPausesEachPass) {
+  // Mode 0 with every device synced has no pause of its own at speed 0.
+  for (DeviceKind kind : kAllDeviceKinds) {
+    session(kind).online = true;
+    session(kind).lightingSync = true;
+  }
+  block.set({0, 14, 0, 1, 1, 0, 0, 0});
+  Running running(sharedWorker);
+  std::this_thread::sleep_for(kWatchPeriod);
+  running.end();
+  EXPECT_GT(sharedFrames.size(), 0u);
+  // At most one pass a millisecond, not as many as the core can run.
+  EXPECT_LE(sharedWorker.passes(), 2 * static_cast<std::uint64_t>(kWatchPeriod.count()));
 }
 
 TEST(MousePreviewState, RestartAndTriggersAreTakenBetweenSteps) {

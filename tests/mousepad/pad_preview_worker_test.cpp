@@ -9,9 +9,12 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "device/hid_sim.h"
 #include "device/live_lighting.h"
+#include "device/preview_pacing.h"
 #include "sim/sim_bus.h"
 
 namespace varnacle::mousepad {
@@ -134,6 +137,52 @@ TEST_F(PadPreviewWorkerTest, AModeThePreviewDoesNotKnowSendsNothing) {
   startWorker();
   std::this_thread::sleep_for(100ms);
   EXPECT_EQ(log.size(), 0u);
+}
+
+TEST_F(PadPreviewWorkerTest, AtSpeedZeroTheSpectrumGoesRoundInItsTimeAtOneFramePerShortestFrame) {
+  // A pass every 9 ms: the 192 hue-wheel entries take 1728 ms.
+  live.edit(DeviceKind::mousePad, [](Record& r) { r[kDirection] = 1; }, false);
+  pad.online = true;
+  std::mutex mutex;
+  std::vector<std::pair<std::chrono::steady_clock::time_point, int>> positions;
+  PadPreviewWorker fast{live, pad, preview, mouseTrigger, [&](Frame) {
+                          std::lock_guard lock(mutex);
+                          positions.emplace_back(std::chrono::steady_clock::now(),
+                                                 preview.state().position);
+                        }};
+  fast.timing = worker.timing;
+  fast.timing.shortestFrame = 33ms;
+  std::thread running([&] { fast.run(stop); });
+  std::this_thread::sleep_for(3000ms);
+  stop.set();
+  running.join();
+
+  int travelled = 0;
+  std::size_t frames = 0;
+  std::chrono::milliseconds took{0};
+  for (std::size_t i = 1; i < positions.size() && travelled < 192; ++i) {
+    travelled += (positions[i].second - positions[i - 1].second + 192) % 192;
+    frames = i;
+    took = std::chrono::duration_cast<std::chrono::milliseconds>(positions[i].first -
+                                                                 positions[0].first);
+  }
+  ASSERT_GE(travelled, 192);
+  EXPECT_GT(took, 864ms);
+  EXPECT_LT(took, 2900ms);
+  // About 52 frames of 33 ms, not 192 passes of one step each.
+  EXPECT_LT(frames, 120u);
+}
+
+TEST_F(PadPreviewWorkerTest, AClosedGateHoldsThePreviewWithoutPassesUntilItOpens) {
+  pad.online = true;
+  device::PreviewGate gate(false);
+  worker.gate = &gate;
+  startWorker();
+  std::this_thread::sleep_for(150ms);
+  EXPECT_EQ(log.size(), 0u);
+  EXPECT_LE(worker.passes(), 1u);
+  gate.open();
+  EXPECT_TRUE(log.waitFor(2));
 }
 
 }  // namespace
