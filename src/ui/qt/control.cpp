@@ -208,7 +208,7 @@ Rect Control::rect() const {
 }
 
 void Control::invalidate() {
-  if (peer_->widget) peer_->widget->update();
+  repaintControl(*this);
   if (peer_->childHost && peer_->childHost != peer_->widget) peer_->childHost->update();
 }
 

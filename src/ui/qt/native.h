@@ -88,6 +88,17 @@ std::unique_ptr<Control> buildLayoutFile(std::string_view layout, Window& window
 
 // The widgets (null when none exists).
 QWidget* widgetOf(const Control& c);
+
+// Tinted lights are painted in one pass of their container: a painted
+// control whose tint is on, in a painted container, draws nothing of its own;
+// the container draws it over itself, and a change of it repaints that part
+// of the container. So a frame of a preview that changes many lights costs
+// one repaint of the changed area, not one per light; the tint state stays
+// each control's own.
+bool paintedByContainer(const Control& c);
+// Asks for a repaint of what shows the control: its widget, or the part of
+// its container that paints it.
+void repaintControl(Control& c);
 QWidget* topWidgetOf(Window& w);
 // The window whose top-level widget this is (null for any other widget).
 Window* windowOfTop(QWidget* w);

@@ -65,17 +65,21 @@ class PaintedWidget : public QWidget, public ControlRef {
   }
 
  protected:
-  void paintEvent(QPaintEvent*) override {
+  void paintEvent(QPaintEvent* e) override {
     if (!control) return;
+    const bool mark = (hasFocus() && markFocus_) || currentRowOfFocusedList();
+    // A tinted light is drawn by its container, in the container's pass.
+    if (paintedByContainer(*control) && !mark) return;
     QPainter qp(this);
     Rect r = control->rect();
     qp.translate(-r.left, -r.top);
-    {
+    if (!paintedByContainer(*control)) {
       QtPainter painter(qp, control->window());
       control->paint(painter);
+      if (kind_ == detail::Kind::Container) paintTintedChildren(painter, e->region());
     }
     qp.translate(r.left, r.top);
-    if ((hasFocus() && markFocus_) || currentRowOfFocusedList()) paintFocusMark(qp, rect());
+    if (mark) paintFocusMark(qp, rect());
   }
 
   // The mark shows where the keyboard took the focus, not where the window
@@ -86,11 +90,11 @@ class PaintedWidget : public QWidget, public ControlRef {
     markFocus_ = e->reason() != Qt::ActiveWindowFocusReason &&
                  e->reason() != Qt::MouseFocusReason && e->reason() != Qt::PopupFocusReason &&
                  keyboardLastUsed();
-    update();
+    refresh();
   }
   void focusOutEvent(QFocusEvent* e) override {
     QWidget::focusOutEvent(e);
-    update();
+    refresh();
   }
 
   // Space and Enter press a button; arrow keys move through an option group.
@@ -99,7 +103,7 @@ class PaintedWidget : public QWidget, public ControlRef {
       return QWidget::keyPressEvent(e);
     if (!markFocus_) {
       markFocus_ = true;
-      update();
+      refresh();
     }
     switch (e->key()) {
       case Qt::Key_Space:
@@ -134,7 +138,7 @@ class PaintedWidget : public QWidget, public ControlRef {
     if (!control || e->button() != Qt::LeftButton) return e->ignore();
     if (clickable()) {
       control->peer()->pushed = true;
-      update();
+      refresh();
       return;
     }
     // Presses on the window's caption band drag the window.
@@ -155,7 +159,7 @@ class PaintedWidget : public QWidget, public ControlRef {
     detail::Peer* peer = control->peer();
     bool wasPushed = peer->pushed;
     peer->pushed = false;
-    update();
+    refresh();
     if (!wasPushed || !rect().contains(e->position().toPoint())) return;
     if (auto* row = dynamic_cast<ListElement*>(control))
       detail::Peer::rowClicked(*row);
@@ -164,6 +168,28 @@ class PaintedWidget : public QWidget, public ControlRef {
   }
 
  private:
+  void refresh() {
+    if (control) return repaintControl(*control);
+    update();
+  }
+
+  // The container's pass over its tinted lights: each shown one in the
+  // repainted region, in layout order, over the container's own look and
+  // under its other children.
+  void paintTintedChildren(Painter& painter, const QRegion& region) {
+    auto* container = dynamic_cast<Container*>(control);
+    if (!container) return;
+    for (int i = 0; i < container->count(); ++i) {
+      Control* child = container->itemAt(i);
+      QWidget* w = widgetOf(*child);
+      if (!w || w->isHidden() || !paintedByContainer(*child) || !region.intersects(w->geometry()))
+        continue;
+      painter.pushClip(child->rect());
+      child->paint(painter);
+      painter.popClip();
+    }
+  }
+
   bool clickable() const {
     return kind_ == detail::Kind::Button || kind_ == detail::Kind::Option ||
            dynamic_cast<ListElement*>(control) != nullptr;
@@ -180,7 +206,7 @@ class PaintedWidget : public QWidget, public ControlRef {
     if (!control) return;
     control->peer()->hot = in;
     if (!in) control->peer()->pushed = false;
-    update();
+    refresh();
     detail::Peer::raise(*control, in ? notify::kMouseEnter : notify::kMouseLeave);
   }
 
@@ -430,10 +456,27 @@ void Peer::syncLook(Control& c) {
     w->setPalette(pal);
     w->setFont(fontFor(c.window(), c.font()));
   }
-  w->update();
+  repaintControl(c);
 }
 
 }  // namespace detail
+
+bool paintedByContainer(const Control& c) {
+  if (!c.isChangerColor() || !c.peer() || !c.parent()) return false;
+  const detail::Kind kind = c.peer()->kind;
+  if (kind != detail::Kind::Painted && kind != detail::Kind::Button &&
+      kind != detail::Kind::Option)
+    return false;
+  const detail::Peer* host = c.parent()->peer();
+  return host && host->kind == detail::Kind::Container && host->childHost == host->widget;
+}
+
+void repaintControl(Control& c) {
+  QWidget* w = widgetOf(c);
+  if (!w) return;
+  if (paintedByContainer(c) && w->parentWidget()) return w->parentWidget()->update(w->geometry());
+  w->update();
+}
 
 QWidget* widgetOf(const Control& c) {
   return c.peer() ? c.peer()->widget.data() : nullptr;
