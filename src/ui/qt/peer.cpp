@@ -55,6 +55,9 @@ Option* groupNeighbour(Option& from, int step) {
   return group[static_cast<std::size_t>(to)];
 }
 
+// The tallest band a control is painted in at once (see paintEvent).
+constexpr int kPaintBand = 64;
+
 class PaintedWidget : public QWidget, public ControlRef {
  public:
   PaintedWidget(Control& c, detail::Kind kind) : kind_(kind) {
@@ -74,9 +77,23 @@ class PaintedWidget : public QWidget, public ControlRef {
     Rect r = control->rect();
     qp.translate(-r.left, -r.top);
     if (!paintedByContainer(*control)) {
-      QtPainter painter(qp, control->window());
-      control->paint(painter);
-      if (kind_ == detail::Kind::Container) paintTintedChildren(painter, e->region());
+      // Part by part, in bands: the raster engine hands a tall drawing to
+      // its thread pool, which for the small areas a preview frame repaints
+      // costs far more in thread hand-overs than it saves.
+      const QRegion region = e->region();
+      for (const QRect& part : region) {
+        for (int top = part.top(); top <= part.bottom(); top += kPaintBand) {
+          const QRect band(part.left(), top, part.width(), std::min(kPaintBand, part.bottom() + 1 - top));
+          qp.save();
+          qp.setClipRect(band.translated(r.left, r.top), Qt::IntersectClip);
+          {
+            QtPainter painter(qp, control->window());
+            control->paint(painter);
+            if (kind_ == detail::Kind::Container) paintTintedChildren(painter, QRegion(band));
+          }
+          qp.restore();
+        }
+      }
     }
     qp.translate(r.left, r.top);
     if (mark) paintFocusMark(qp, rect());
