@@ -24,7 +24,7 @@
 //
 //   wait 4*speed ms
 //   ├─ no device online ──────> wait offlinePause (1000 ms)
-//   ├─ no online device synced > wait idlePause (20 ms)
+//   ├─ no online device synced > wait idlePause (100 ms)
 //   └─ one step of the shared mode for the synced online devices, frame to
 //      the sink, then the mode's pause: for an unsynced keyboard / mouse / pad
 //      mode 0: 6 / 1 / 1 ms; mode 1: 9 / 1 / 1 ms + 6 ms;
@@ -144,7 +144,7 @@ class MousePreviewWorker {
 
 struct SharedPreviewTiming {
   std::chrono::milliseconds offlinePause{1000};
-  std::chrono::milliseconds idlePause{20};
+  std::chrono::milliseconds idlePause{100};  // while no online device is synced
   // A pace faster than this is made up once per this time (0: never).
   std::chrono::milliseconds shortestFrame{0};
 };
