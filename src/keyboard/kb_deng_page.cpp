@@ -1,6 +1,7 @@
 #include "keyboard/kb_deng_page.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -113,7 +114,9 @@ void KbDengPage::startWorkers() {
                              [w = worker_.get()](platform::Event& stop) { w->run(stop); });
 }
 
-void KbDengPage::languageChanged() { nameLights(); }
+void KbDengPage::languageChanged() {
+  nameLights();
+}
 
 void KbDengPage::nameLights() {
   for (std::size_t n = 0; n < lights_.size(); ++n) {
@@ -164,7 +167,8 @@ void KbDengPage::notify(const ui::Notification& n) {
     auto* slider = dynamic_cast<ui::Slider*>(n.sender);
     if (!slider) return;
     if (name == names.brightnessSlider) {
-      const auto level = static_cast<uint8_t>(std::clamp(slider->value(), 0, mouse::kLightingSliderTop));
+      const auto level =
+          static_cast<uint8_t>(std::clamp(slider->value(), 0, mouse::kLightingSliderTop));
       edit([level](KeyboardLightingBlock& b) { b.bytes[kBrightness] = level; }, true);
     }
     if (name == names.speedSlider) {
@@ -188,7 +192,8 @@ void KbDengPage::notify(const ui::Notification& n) {
     if (auto position = lightPosition(name)) keyClicked(*position);
   } else if (n.type == ui::notify::kColorChanged) {
     if (name == names.palette)
-      if (auto* palette = dynamic_cast<ui::ColorPalette*>(n.sender)) colorChosen(palette->selectColor());
+      if (auto* palette = dynamic_cast<ui::ColorPalette*>(n.sender))
+        colorChosen(palette->selectColor());
   } else if (n.type == ui::notify::kTextChanged) {
     if (auto byte = controls_.colorEditByte(name))
       if (auto* field = dynamic_cast<ui::Edit*>(n.sender)) colorEdited(*field, *byte);
@@ -209,7 +214,8 @@ void KbDengPage::deviceMessage(std::uint32_t msg, std::uintptr_t, std::intptr_t)
 
 void KbDengPage::modeSelected(int mode) {
   if (mode < 0 || mode >= kKeyboardModeCount) return;
-  edit([mode](KeyboardLightingBlock& b) { b.bytes[kLightMode] = static_cast<uint8_t>(mode); }, true);
+  edit([mode](KeyboardLightingBlock& b) { b.bytes[kLightMode] = static_cast<uint8_t>(mode); },
+       true);
   // The panels, the colour of the mode and a fresh preview state.
   refresh();
 }
@@ -241,10 +247,12 @@ void KbDengPage::colorEdited(ui::Edit& field, std::size_t byte) {
     return;
   }
   controls_.setSevenColorCheck(false);
-  edit([byte, value](KeyboardLightingBlock& b) {
-    b.bytes[byte] = value;
-    b.bytes[kSevenColor] = 0;
-  }, true);
+  edit(
+      [byte, value](KeyboardLightingBlock& b) {
+        b.bytes[byte] = value;
+        b.bytes[kSevenColor] = 0;
+      },
+      true);
   controls_.showTypedColor(singleColorOf(lighting_.block()));
 }
 
@@ -303,7 +311,8 @@ void KbDengPage::refresh() {
   controls_.enableGroups(panels.common);
   for (std::string_view group : kCustomGroups)
     if (ui::Control* c = context_.window.findControl(group)) c->setEnabled(panels.custom);
-  if (ui::Control* c = context_.window.findControl(kColorDisplayGroup)) c->setEnabled(!panels.custom);
+  if (ui::Control* c = context_.window.findControl(kColorDisplayGroup))
+    c->setEnabled(!panels.custom);
   const ui::Color custom = colorOf(b.customColor());
   if (auto* c = context_.window.findControl(kCustomColorPreview)) {
     c->setBkImage("");

@@ -40,8 +40,8 @@ bool KeyboardPreviewWorker::pass(platform::Event& stop) {
   std::copy_n(now.bytes.begin(), record.size(), record.begin());
   const CustomTable custom = now.customTable(now.customTableIndex());
   const bool reactive = now.mode() == kReactiveMode;
-  Frame frame = preview_.step(
-      {record, custom, ticks_.freeCounter(), reactive && ticks_.takeTick()});
+  Frame frame =
+      preview_.step({record, custom, ticks_.freeCounter(), reactive && ticks_.takeTick()});
   if (frame.empty()) {
     if (!reactive) {
       // A mode the preview cannot draw: nothing changes until the record does.

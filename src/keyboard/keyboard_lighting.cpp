@@ -34,11 +34,6 @@ KeyboardLightingBlock KeyboardLighting::block() const {
   return whole;
 }
 
-CustomTable KeyboardLighting::currentCustomTable() const {
-  std::lock_guard lock(mutex_);
-  return block_.customTable(block_.customTableIndex());
-}
-
 void KeyboardLighting::edit(const std::function<void(KeyboardLightingBlock&)>& change,
                             bool pending) {
   std::lock_guard lock(mutex_);

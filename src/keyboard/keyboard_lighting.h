@@ -28,8 +28,6 @@ class KeyboardLighting {
   explicit KeyboardLighting(device::LiveLighting& live);
 
   KeyboardLightingBlock block() const;
-  // The current custom table's colours.
-  CustomTable currentCustomTable() const;
   // Changes the block in one step; the working record is marked pending when
   // `pending` (the keyboard then receives bytes 0-20 with the next push).
   void edit(const std::function<void(KeyboardLightingBlock&)>& change, bool pending);

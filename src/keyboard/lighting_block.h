@@ -44,7 +44,7 @@ using mouse::kSpeed;
 inline constexpr std::size_t kActiveProfileByte = 0;
 
 inline constexpr std::size_t kLightingRecordSize = 64;
-inline constexpr std::size_t kCustomTableByte = 64;
+inline constexpr std::size_t kCustomTableByte = kLightingRecordSize;
 inline constexpr std::size_t kCustomColorByte = 65;
 inline constexpr std::size_t kCustomTablesByte = 68;
 inline constexpr std::size_t kCustomTableCount = 5;
@@ -109,8 +109,9 @@ inline constexpr std::array<KeyboardModePanels, kKeyboardModeCount> KeyboardMode
 inline constexpr KeyboardModePanels kUnknownModePanels = {{true, true, true, true, false}, false};
 
 constexpr const KeyboardModePanels& keyboardModePanels(int mode) {
-  return mode >= 0 && mode < kKeyboardModeCount ? KeyboardModePanelTable[static_cast<std::size_t>(mode)]
-                                                : kUnknownModePanels;
+  return mode >= 0 && mode < kKeyboardModeCount
+             ? KeyboardModePanelTable[static_cast<std::size_t>(mode)]
+             : kUnknownModePanels;
 }
 
 // The 16 preset colours of "kb_Deng_color_btn_0" ... "kb_Deng_color_btn_15"

@@ -13,18 +13,18 @@ using mouse::BreathingCurve;
 using mouse::KeyboardColumnTable;
 using mouse::packTint;
 
-constexpr int kOrderSpacing = 5;       // mode 7: steps between neighbours in the order
-constexpr int kKeyPhaseSpacing = 33;   // mode 4: steps between neighbouring positions
-constexpr int kBreathColorCount = 3;   // mode 2: colours taken in turn with multi-colour
+constexpr int kOrderSpacing = 5;      // mode 7: steps between neighbours in the order
+constexpr int kKeyPhaseSpacing = 33;  // mode 4: steps between neighbouring positions
+constexpr int kBreathColorCount = 3;  // mode 2: colours taken in turn with multi-colour
 constexpr int kBreathColorSpacing = kHueSteps / kBreathColorCount;
 constexpr uint8_t kHueIncrement = 11;
 constexpr uint8_t kLit = 255;
 constexpr int kSparkSteps = static_cast<int>(Mode6SparkList.size());
-constexpr int kPairSteps = 30;  // mode 6, stage 1: q runs 0 ... 30
-constexpr std::size_t kFadeWatch = 72;     // mode 6: stage 1 ends once it is dark
-constexpr std::size_t kRippleStart = 52;   // mode 6: where the ripple starts
-constexpr std::size_t kRippleEnd = 105;    // mode 6: the ripple has arrived
-constexpr std::size_t kBounceColumn = 9;   // mode 5
+constexpr int kPairSteps = 30;            // mode 6, stage 1: q runs 0 ... 30
+constexpr std::size_t kFadeWatch = 72;    // mode 6: stage 1 ends once it is dark
+constexpr std::size_t kRippleStart = 52;  // mode 6: where the ripple starts
+constexpr std::size_t kRippleEnd = 105;   // mode 6: the ripple has arrived
+constexpr std::size_t kBounceColumn = 9;  // mode 5
 constexpr uint8_t kBounceLow = 0x01;
 constexpr uint8_t kBounceHigh = 0x40;
 constexpr int kSpeedTop = 14;
@@ -36,7 +36,8 @@ struct Picture {
     for (std::size_t n = 0; n < kLedCount; ++n) tints[n] = {static_cast<int>(n), 0, 0};
   }
   void paint(std::size_t position, Rgb color, uint8_t alpha) {
-    if (position < kLedCount) tints[position] = {static_cast<int>(position), packTint(color), alpha};
+    if (position < kLedCount)
+      tints[position] = {static_cast<int>(position), packTint(color), alpha};
   }
   Frame frame() const { return Frame(tints.begin(), tints.end()); }
 };
@@ -53,8 +54,8 @@ int stepped(int phase, bool forward, int period) {
 // Modes 0, 1 and 3 are the shared preview's modes 0, 1 and 3 on the keyboard
 // alone.
 Frame sharedMode(const Record& record, KeyboardPreviewState& state) {
-  const Frame shared = mouse::stepSharedPreview(mouse::sharedBlockOf(record), state.wave,
-                                                {true, false, false});
+  const Frame shared =
+      mouse::stepSharedPreview(mouse::sharedBlockOf(record), state.wave, {true, false, false});
   Picture picture;
   for (const Tint& t : shared) {
     const int position = t.light - mouse::kSharedKeyboardBase;
@@ -120,7 +121,8 @@ void lightFromMasks(KeyboardPreviewState& state, bool multi) {
                                              state.masks[kRightDown][c] | state.masks[kRightUp][c]);
     for (std::size_t r = 0; r < kRows; ++r) {
       const int position = KeyboardColumnTable[c][r];
-      if ((any >> r & 1) != 0 && position >= 0) light(state, static_cast<std::size_t>(position), multi);
+      if ((any >> r & 1) != 0 && position >= 0)
+        light(state, static_cast<std::size_t>(position), multi);
     }
   }
 }
@@ -196,8 +198,7 @@ void sparkStage(const Lighting& l, KeyboardPreviewState& state) {
 }
 
 Frame reactive(const KeyboardPreviewInput& input, const Lighting& l, KeyboardPreviewState& state) {
-  const uint32_t interval =
-      3u * std::min<uint32_t>(input.record[kSpeed], kSpeedTop) + 2u;
+  const uint32_t interval = 3u * std::min<uint32_t>(input.record[kSpeed], kSpeedTop) + 2u;
   if (input.ticks - state.rippleMark > interval) {
     state.rippleMark = input.ticks;
     rippleAndStep(state, l.sevenColor);
@@ -216,12 +217,12 @@ Masks stepRipple(const Masks& old) {
   const auto down = [](uint8_t b) { return static_cast<uint8_t>(b << 1); };
   const auto up = [](uint8_t b) { return static_cast<uint8_t>(b >> 1); };
   for (std::size_t i = 0; i < kColumns; ++i) {
-    next[kLeftDown][i] = static_cast<uint8_t>(down(old[kLeftDown][i]) |
-                                              (i < last ? old[kLeftDown][i + 1] : 0));
+    next[kLeftDown][i] =
+        static_cast<uint8_t>(down(old[kLeftDown][i]) | (i < last ? old[kLeftDown][i + 1] : 0));
     next[kLeftUp][i] =
         static_cast<uint8_t>(up(old[kLeftUp][i]) | (i < last ? old[kLeftUp][i + 1] : 0));
-    next[kRightDown][i] = static_cast<uint8_t>(down(old[kRightDown][i]) |
-                                               (i > 0 ? old[kRightDown][i - 1] : 0));
+    next[kRightDown][i] =
+        static_cast<uint8_t>(down(old[kRightDown][i]) | (i > 0 ? old[kRightDown][i - 1] : 0));
     next[kRightUp][i] =
         static_cast<uint8_t>(up(old[kRightUp][i]) | (i > 0 ? old[kRightUp][i - 1] : 0));
   }
@@ -283,29 +284,46 @@ std::chrono::milliseconds keyboardPassDelay(int mode, int speed) {
   // A mode the preview cannot draw rests between its empty passes.
   int ms = 100;
   switch (mode) {
-    case 0: ms = s == 0 ? 2 : ladder; break;
+    case 0:
+      ms = s == 0 ? 2 : ladder;
+      break;
     case 1:
     case 3:
     case 5:
     case 6:
-    case 8: ms = s == 0 ? 9 : ladder; break;
-    case 2: ms = s == kSpeedTop ? 63 : 9 + 4 * s; break;
+    case 8:
+      ms = s == 0 ? 9 : ladder;
+      break;
+    case 2:
+      ms = s == kSpeedTop ? 63 : 9 + 4 * s;
+      break;
     case 4:
-    case 7: ms = s == 0 ? 3 : ladder; break;
-    case 9: ms = s == 0 ? 0 : 9 + 4 * (s - 1); break;
-    default: break;
+    case 7:
+      ms = s == 0 ? 3 : ladder;
+      break;
+    case 9:
+      ms = s == 0 ? 0 : 9 + 4 * (s - 1);
+      break;
+    default:
+      break;
   }
   return std::chrono::milliseconds(ms);
 }
 
 std::chrono::milliseconds keyboardFramePause(int mode) {
   switch (mode) {
-    case 1: return std::chrono::milliseconds(20);
-    case 4: return std::chrono::milliseconds(12);
-    case 5: return std::chrono::milliseconds(40);
-    case 6: return std::chrono::milliseconds(15);
-    case 7: return std::chrono::milliseconds(1);
-    default: return std::chrono::milliseconds(0);
+    case 1:
+      return std::chrono::milliseconds(20);
+    case 4:
+      return std::chrono::milliseconds(12);
+    case 5:
+      return std::chrono::milliseconds(40);
+    case 6:
+      return std::chrono::milliseconds(15);
+    case 7:
+      return std::chrono::milliseconds(1);
+    default:
+      return std::chrono::milliseconds(0);
   }
 }
 

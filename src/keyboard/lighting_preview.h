@@ -67,8 +67,22 @@ inline constexpr std::array<std::array<uint8_t, 6>, 20> Mode6SparkList = {{
 
 // Mode 6, stage 1: pairs of positions lit together.
 inline constexpr std::array<std::array<uint8_t, 2>, 16> Mode6PairList = {{
-    {30, 94}, {31, 93}, {32, 92}, {33, 71}, {54, 50}, {74, 30}, {94, 31}, {93, 32},
-    {92, 33}, {71, 54}, {50, 74}, {51, 73}, {52, 72}, {53, 51}, {73, 52}, {72, 53},
+    {30, 94},
+    {31, 93},
+    {32, 92},
+    {33, 71},
+    {54, 50},
+    {74, 30},
+    {94, 31},
+    {93, 32},
+    {92, 33},
+    {71, 54},
+    {50, 74},
+    {51, 73},
+    {52, 72},
+    {53, 51},
+    {73, 52},
+    {72, 53},
 }};
 
 // The four ripple masks: a byte per column, bit r for row r.
@@ -91,12 +105,12 @@ std::optional<ColumnRow> columnRowOf(std::size_t position);
 // What the preview carries from frame to frame. Owned by one preview at a
 // time (KeyboardPreview guards it between the UI and the worker).
 struct KeyboardPreviewState {
-  mouse::SharedPreviewState wave;  // modes 0, 1, 3: the shared preview's position
-  int phase = 0;                   // modes 2, 4, 7: breathing, wheel or wave phase
-  int breathColor = 0;             // mode 2: 0-2, advanced after each breath
-  int stage = 0;                   // mode 6: 0-4
-  int step = 0;                    // mode 6: q
-  uint32_t rippleMark = 0;         // mode 9: tick counter at the last ripple step
+  mouse::SharedPreviewState wave;              // modes 0, 1, 3: the shared preview's position
+  int phase = 0;                               // modes 2, 4, 7: breathing, wheel or wave phase
+  int breathColor = 0;                         // mode 2: 0-2, advanced after each breath
+  int stage = 0;                               // mode 6: 0-4
+  int step = 0;                                // mode 6: q
+  uint32_t rippleMark = 0;                     // mode 9: tick counter at the last ripple step
   std::array<uint8_t, kLedCount> intensity{};  // by position
   std::array<uint8_t, kLedCount> hue{};        // by position
   uint8_t hueCounter = 0;

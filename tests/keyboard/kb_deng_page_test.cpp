@@ -87,8 +87,8 @@ struct KbDengPageTest : app::test::MainWindowHarness {
   void start() {
     window = std::make_unique<app::CMainWnd>(*backend, app::test::fastTiming());
     lighting = std::make_unique<KeyboardLighting>(window->liveLighting());
-    auto p = std::make_unique<KbDengPage>(window->pageContext(), *lighting, sharedBlock,
-                                          fastPreview());
+    auto p =
+        std::make_unique<KbDengPage>(window->pageContext(), *lighting, sharedBlock, fastPreview());
     page = p.get();
     auto profilePanel = std::make_unique<pages::ProfilePanel>(
         window->pageContext(), profile::ProfileListKind::keyboardLighting,
@@ -117,9 +117,9 @@ struct KbDengPageTest : app::test::MainWindowHarness {
   }
   void readAllAsTheKeyPageDoes() {
     device::KeyboardSettings settings;
-    ASSERT_EQ(device::readAllKeyboardSettings(window->session(DeviceKind::keyboard), settings)
-                  .result,
-              device::kResultOk);
+    ASSERT_EQ(
+        device::readAllKeyboardSettings(window->session(DeviceKind::keyboard), settings).result,
+        device::kResultOk);
     device::LiveLighting::Record record{};
     std::copy(settings.record.begin(), settings.record.end(), record.begin());
     record[kActiveProfileByte] = settings.activeProfile;
@@ -161,7 +161,9 @@ struct KbDengPageTest : app::test::MainWindowHarness {
     EXPECT_EQ(profile::ReadProfileFile(profileFile, b.bytes), profile::kProfileFileRead);
     return b;
   }
-  ui::Control* light(std::size_t position) { return control("kb_dkey_" + std::to_string(position)); }
+  ui::Control* light(std::size_t position) {
+    return control("kb_dkey_" + std::to_string(position));
+  }
 };
 
 TEST_F(KbDengPageTest, TheKeyboardsRecordIsShownAndSavedWithoutMarkingAChange) {
@@ -232,9 +234,9 @@ TEST_F(KbDengPageTest, APresetSetsTheSingleColourOrInCustomModeOnlyTheCustomColo
   click("kb_Deng_color_btn_7");
   const ui::Color custom = mouse::PresetColors[7];
   b = block();
-  EXPECT_EQ(b.customColor(), (Rgb{static_cast<uint8_t>(ui::redOf(custom)),
-                                  static_cast<uint8_t>(ui::greenOf(custom)),
-                                  static_cast<uint8_t>(ui::blueOf(custom))}));
+  EXPECT_EQ(b.customColor(),
+            (Rgb{static_cast<uint8_t>(ui::redOf(custom)), static_cast<uint8_t>(ui::greenOf(custom)),
+                 static_cast<uint8_t>(ui::blueOf(custom))}));
   EXPECT_EQ(b.bytes[kBlue], ui::blueOf(preset)) << "the single colour stays";
   EXPECT_EQ(control("kb_Deng_custom_colordp_btn")->bkColor(), custom);
   EXPECT_EQ(control("kb_Deng_colordp_btn")->bkColor(), preset);

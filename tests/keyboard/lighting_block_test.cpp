@@ -8,8 +8,8 @@
 #include <set>
 
 #include "../device/session_fixture.h"
-#include "keyboard/keyboard_lighting.h"
 #include "keyboard/key_positions.h"
+#include "keyboard/keyboard_lighting.h"
 
 namespace varnacle::keyboard {
 namespace {
@@ -36,7 +36,8 @@ TEST(KeyboardLightingBlockTest, PositionsWithoutAKeyHaveNoLightAndEveryLightIsOn
     EXPECT_LT(*led, kLedCount);
     EXPECT_TRUE(leds.insert(*led).second) << "LED " << *led << " twice";
   }
-  for (std::size_t n : {16u, 20u, 62u, 79u, 83u, 100u, 104u, 120u, 125u}) EXPECT_FALSE(ledOf(n)) << n;
+  for (std::size_t n : {16u, 20u, 62u, 79u, 83u, 100u, 104u, 120u, 125u})
+    EXPECT_FALSE(ledOf(n)) << n;
   EXPECT_EQ(ledOf(13), 14u);
   EXPECT_EQ(ledOf(118), 104u);
   EXPECT_EQ(ledOf(119), 62u);
@@ -135,11 +136,13 @@ TEST(KeyboardLightingBlockTest, ModesOfferTheirPanels) {
 TEST(KeyboardLightingTest, TheBlockSharesItsRecordWithTheWorkingRecord) {
   device::LiveLighting live;
   KeyboardLighting lighting(live);
-  lighting.edit([](KeyboardLightingBlock& b) {
-    b.bytes[kBrightness] = 7;
-    b.bytes[kCustomTableByte] = 3;
-    b.bytes[60] = 0x60;  // reserved, kept with the profile
-  }, true);
+  lighting.edit(
+      [](KeyboardLightingBlock& b) {
+        b.bytes[kBrightness] = 7;
+        b.bytes[kCustomTableByte] = 3;
+        b.bytes[60] = 0x60;  // reserved, kept with the profile
+      },
+      true);
   EXPECT_EQ(live.snapshot(DeviceKind::keyboard)[kBrightness], 7);
   EXPECT_TRUE(live.isChanged(DeviceKind::keyboard));
 

@@ -96,10 +96,9 @@ TEST(KeyboardRippleTest, BothDecayLaddersAtEveryThreshold) {
   struct Case {
     uint8_t from, bounce, ripple;
   };
-  const Case cases[] = {{255, 215, 225}, {128, 88, 98}, {127, 97, 107}, {64, 34, 44},
-                        {63, 53, 53},    {32, 22, 22},  {31, 23, 26},   {17, 9, 12},
-                        {16, 16, 12},    {9, 9, 5},     {8, 0, 0},      {1, 0, 0},
-                        {0, 0, 0}};
+  const Case cases[] = {{255, 215, 225}, {128, 88, 98}, {127, 97, 107}, {64, 34, 44}, {63, 53, 53},
+                        {32, 22, 22},    {31, 23, 26},  {17, 9, 12},    {16, 16, 12}, {9, 9, 5},
+                        {8, 0, 0},       {1, 0, 0},     {0, 0, 0}};
   for (const Case& c : cases) {
     EXPECT_EQ(rippleDecayed(c.from, kBounceDecay), c.bounce) << int(c.from);
     EXPECT_EQ(rippleDecayed(c.from, kRippleDecay), c.ripple) << int(c.from);
