@@ -65,8 +65,9 @@ void pumpFor(std::chrono::milliseconds d) {
 struct Case {
   uint8_t mode;
   uint8_t speed;
-  bool multi;   // multi-colour
-  bool clicks;  // keys clicked while measuring (mode 9's ripples)
+  bool multi;             // multi-colour
+  bool clicks;            // keys clicked while measuring (mode 9's ripples)
+  bool pageShown = true;  // the lighting page in front, else the macro page
 };
 
 void runCase(benchmark::State& state, Case c) {
@@ -106,7 +107,8 @@ void runCase(benchmark::State& state, Case c) {
     kb.refresh();
     window.show();
     window.findControl<ui::Option>("kb_tab")->setSelected(true);
-    window.findControl<ui::Option>("kb_page_deng")->setSelected(true);
+    window.findControl<ui::Option>(c.pageShown ? "kb_page_deng" : "kb_macro_Op_tab")
+        ->setSelected(true);
     pumpFor(500ms);
 
     for (auto _ : state) {
@@ -141,6 +143,9 @@ void BM_Steady(benchmark::State& s) {
 void BM_ColumnWaveSpeed0(benchmark::State& s) {
   runCase(s, {0, 0, true, false});
 }
+void BM_ColumnWaveSpeed0PageHidden(benchmark::State& s) {
+  runCase(s, {0, 0, true, false, false});
+}
 void BM_ColumnWaveSpeed7(benchmark::State& s) {
   runCase(s, {0, 7, true, false});
 }
@@ -162,6 +167,7 @@ void BM_ReactiveStillSpeed0(benchmark::State& s) {
 
 BENCHMARK(BM_Steady)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_ColumnWaveSpeed0)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_ColumnWaveSpeed0PageHidden)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_ColumnWaveSpeed7)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_KeyPhasesSpeed0)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_SparksSpeed0)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
