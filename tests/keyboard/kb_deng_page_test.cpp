@@ -26,6 +26,7 @@
 #include "sim/virtual_device.h"
 #include "ui/application.h"
 #include "ui/language.h"
+#include "ui/menu.h"
 #include "ui/qt/native.h"
 
 namespace varnacle::keyboard {
@@ -181,6 +182,12 @@ TEST_F(KbDengPageTest, TheKeyboardsRecordIsShownAndSavedWithoutMarkingAChange) {
   // Every light of the picture is named by its key.
   EXPECT_EQ(light(0)->toolTip(), ui::languageText("keyboard_key_Esc"));
   EXPECT_EQ(light(110)->toolTip(), "Fn");
+  const std::string english = light(105)->toolTip();
+  ui::MenuCommand lan{.name = "lan", .userData = {}, .text = "menu_lan_text", .checked = false};
+  window->sendMessage(pages::msg::kMenuCommand, reinterpret_cast<std::uintptr_t>(&lan));
+  ASSERT_EQ(ui::currentLanguageName(), "cn_zh");
+  EXPECT_NE(light(105)->toolTip(), english) << "the names follow the language";
+  EXPECT_EQ(light(105)->toolTip(), ui::languageText("keyboard_key_LCtrl"));
 }
 
 TEST_F(KbDengPageTest, SlidersAndModesEditTheRecordAndAnEditReachesTheKeyboard) {
