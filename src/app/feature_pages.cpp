@@ -2,6 +2,9 @@
 
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
+#include "keyboard/kb_deng_page.h"
+#include "keyboard/keyboard_lighting.h"
+#include "keyboard/keyboard_lighting_steps.h"
 #include "macro/macro_page.h"
 #include "mouse/mouse_config.h"
 #include "mouse/mouse_macro_tables.h"
@@ -23,6 +26,18 @@ FeaturePageState::~FeaturePageState() = default;
 void addFeaturePages(CMainWnd& window, FeaturePageState& state, const FeaturePageOptions& options) {
   state.mouseConfig = std::make_unique<mouse::MouseConfig>(window.liveLighting());
   mouse::MouseConfig& mouseConfig = *state.mouseConfig;
+
+  // The keyboard's pages first: its lighting page, then its profile panel.
+  state.keyboardLighting = std::make_unique<keyboard::KeyboardLighting>(window.liveLighting());
+  auto keyboardLightingPage = std::make_unique<keyboard::KbDengPage>(
+      window.pageContext(), *state.keyboardLighting, mouseConfig.sharedBlock);
+  auto keyboardLightingPanel = std::make_unique<pages::ProfilePanel>(
+      window.pageContext(), profile::ProfileListKind::keyboardLighting,
+      keyboard::keyboardLightingSteps(window.liveLighting(), *state.keyboardLighting,
+                                      *keyboardLightingPage),
+      options.foreground);
+  window.addPage(std::move(keyboardLightingPage));
+  window.addPage(std::move(keyboardLightingPanel));
 
   auto dpiPage =
       std::make_unique<mouse::MsDpiPage>(window.pageContext(), mouseConfig, options.pointer);

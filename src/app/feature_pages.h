@@ -14,6 +14,10 @@
 
 #include "platform/pointer_settings.h"
 
+namespace varnacle::keyboard {
+class KeyboardLighting;
+}  // namespace varnacle::keyboard
+
 namespace varnacle::mouse {
 class MouseConfig;
 class MouseMacroTables;
@@ -41,6 +45,7 @@ struct FeaturePageState {
   FeaturePageState& operator=(const FeaturePageState&) = delete;
 
   std::unique_ptr<mouse::MouseConfig> mouseConfig;
+  std::unique_ptr<keyboard::KeyboardLighting> keyboardLighting;
   std::unique_ptr<mouse::MouseMacroTables> mouseMacroTables;
   std::unique_ptr<mousepad::PadConfig> padConfig;
 };

@@ -406,6 +406,7 @@ void CMainWnd::useLanguage(bool chinese) {
   profile::setAnsiFallbackChinese(chinese);
   ui::Window::reloadText();
   applyTitleTips();
+  forEachPage([](pages::Page& p) { p.languageChanged(); });
   invalidate();
   relayout();
 }

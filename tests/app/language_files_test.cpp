@@ -83,9 +83,9 @@ constexpr auto kProgramTextIds = std::to_array<std::string_view>(
      "deng_mode_text", "deng_brightness_text", "deng_speed_text", "deng_direction_text",
      "deng_left_text", "deng_right_text", "deng_7color_text", "deng_color_text",
      "deng_same_mode_text", "kb_deng_custom_table_text", "kb_deng_all_bright_text",
-     "kb_deng_all_kill_text", "profile_text", "profile_add_text", "profile_delete_text",
-     "profile_copy_text", "profile_rename_text", "profile_import_text", "profile_export_text",
-     "profile_reset_text", "profile_save_text", "profile_link_text",
+     "kb_deng_all_kill_text", "kb_deng_custom_color_text", "profile_text", "profile_add_text",
+     "profile_delete_text", "profile_copy_text", "profile_rename_text", "profile_import_text",
+     "profile_export_text", "profile_reset_text", "profile_save_text", "profile_link_text",
      // Button page and the upload's end.
      "setting_failed_text", "key_function_text", "key_fct_default_text", "key_fct_mouse_text",
      "key_fct_swing_lr_text", "key_fct_swing_ud_text", "key_fct_dpi_text",
