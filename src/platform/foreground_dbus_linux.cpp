@@ -102,7 +102,8 @@ std::optional<long long> numberArgument(DBusMessage* message, long long low, lon
       if (static_cast<double>(value) != v) return std::nullopt;
       break;
     }
-    default: return std::nullopt;
+    default:
+      return std::nullopt;
   }
   if (value < low || value > high) return std::nullopt;
   return value;
@@ -146,9 +147,8 @@ class Bus {
 
   // A method call with string arguments; the reply, or null (and the
   // error's name in `error`).
-  Message call(const char* destination, const char* path, const char* interface,
-               const char* method, std::initializer_list<const char*> arguments,
-               std::string* error = nullptr) {
+  Message call(const char* destination, const char* path, const char* interface, const char* method,
+               std::initializer_list<const char*> arguments, std::string* error = nullptr) {
     Message m(dbus_message_new_method_call(destination, path, interface, method));
     if (!m) return nullptr;
     dbus_message_set_auto_start(m.get(), FALSE);
@@ -163,7 +163,8 @@ class Bus {
   }
 
   std::optional<std::string> ownerOf(const char* name) {
-    Message reply = call(DBUS_SERVICE_DBUS, DBUS_PATH_DBUS, DBUS_INTERFACE_DBUS, "GetNameOwner", {name});
+    Message reply =
+        call(DBUS_SERVICE_DBUS, DBUS_PATH_DBUS, DBUS_INTERFACE_DBUS, "GetNameOwner", {name});
     return reply ? stringArgument(reply.get()) : std::nullopt;
   }
 
@@ -200,9 +201,10 @@ class KWinForegroundProgram : public ForegroundProgram {
     pid_ = 0;
     if (!bus_.open()) return false;
     Error e;
-    const int got = dbus_bus_request_name(bus_.get(), names::kDriverName,
-                                          DBUS_NAME_FLAG_DO_NOT_QUEUE, e.get());
-    if (got != DBUS_REQUEST_NAME_REPLY_PRIMARY_OWNER && got != DBUS_REQUEST_NAME_REPLY_ALREADY_OWNER) {
+    const int got =
+        dbus_bus_request_name(bus_.get(), names::kDriverName, DBUS_NAME_FLAG_DO_NOT_QUEUE, e.get());
+    if (got != DBUS_REQUEST_NAME_REPLY_PRIMARY_OWNER &&
+        got != DBUS_REQUEST_NAME_REPLY_ALREADY_OWNER) {
       bus_.close();
       return false;
     }
@@ -269,9 +271,9 @@ class KWinForegroundProgram : public ForegroundProgram {
 
   void answer(DBusMessage* call) {
     const char* sender = dbus_message_get_sender(call);
-    const bool ours = dbus_message_is_method_call(call, names::kDriverInterface,
-                                                  names::kActiveWindowMethod) &&
-                      dbus_message_has_path(call, names::kDriverPath);
+    const bool ours =
+        dbus_message_is_method_call(call, names::kDriverInterface, names::kActiveWindowMethod) &&
+        dbus_message_has_path(call, names::kDriverPath);
     Message reply;
     if (!ours) {
       reply.reset(dbus_message_new_error(call, DBUS_ERROR_UNKNOWN_METHOD, "no such method"));

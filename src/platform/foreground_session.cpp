@@ -13,7 +13,8 @@ bool isWaylandSession(const DesktopSession& session) {
 
 bool desktopNames(std::string_view desktop, std::string_view name) {
   const auto same = [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
   };
   while (true) {
     const size_t end = desktop.find(':');

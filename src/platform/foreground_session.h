@@ -24,13 +24,13 @@ namespace varnacle::platform {
 enum class ForegroundProvider { x11, sway, kwin, gnome, none };
 
 struct DesktopSession {
-  std::string sessionType;     // XDG_SESSION_TYPE ("wayland", "x11", "tty", or empty)
-  std::string currentDesktop;  // XDG_CURRENT_DESKTOP, names separated by ':'
-  bool waylandDisplay = false; // WAYLAND_DISPLAY set
-  bool x11Display = false;     // DISPLAY set
-  bool swaySocket = false;     // SWAYSOCK set
-  bool kwinOnBus = false;      // the session bus has "org.kde.KWin"
-  bool gnomeShellOnBus = false;// the session bus has "org.gnome.Shell"
+  std::string sessionType;       // XDG_SESSION_TYPE ("wayland", "x11", "tty", or empty)
+  std::string currentDesktop;    // XDG_CURRENT_DESKTOP, names separated by ':'
+  bool waylandDisplay = false;   // WAYLAND_DISPLAY set
+  bool x11Display = false;       // DISPLAY set
+  bool swaySocket = false;       // SWAYSOCK set
+  bool kwinOnBus = false;        // the session bus has "org.kde.KWin"
+  bool gnomeShellOnBus = false;  // the session bus has "org.gnome.Shell"
 };
 
 // True when the session is a Wayland one.

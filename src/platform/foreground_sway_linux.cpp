@@ -128,8 +128,10 @@ class SwayForegroundProgram : public ForegroundProgram {
     std::string reply;
     const auto parsed = [&] {
       return events_.send(sway::kSubscribe, sway::kSubscription) &&
-             events_.receive(header, reply, Clock::now() + kReplyLimit) &&
-             header.type == sway::kSubscribe ? json::parse(reply) : std::nullopt;
+                     events_.receive(header, reply, Clock::now() + kReplyLimit) &&
+                     header.type == sway::kSubscribe
+                 ? json::parse(reply)
+                 : std::nullopt;
     }();
     const json::Value* success = parsed ? parsed->member("success") : nullptr;
     if (!success || !success->isTrue()) {

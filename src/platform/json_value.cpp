@@ -56,8 +56,10 @@ class Reader {
     space();
     if (at_ >= text_.size()) return false;
     switch (text_[at_]) {
-      case '{': return object(v, depth);
-      case '[': return array(v, depth);
+      case '{':
+        return object(v, depth);
+      case '[':
+        return array(v, depth);
       case '"':
         v.kind = Value::Kind::string;
         return string(v.text);
@@ -68,8 +70,10 @@ class Reader {
       case 'f':
         v.kind = Value::Kind::boolean;
         return word("false");
-      case 'n': return word("null");
-      default: return number(v);
+      case 'n':
+        return word("null");
+      default:
+        return number(v);
     }
   }
 
@@ -105,8 +109,8 @@ class Reader {
     const size_t start = at_;
     if (at_ < text_.size() && text_[at_] == '-') ++at_;
     if (at_ >= text_.size() || text_[at_] < '0' || text_[at_] > '9') return false;
-    while (at_ < text_.size() && std::string_view("0123456789.eE+-").find(text_[at_]) !=
-                                     std::string_view::npos)
+    while (at_ < text_.size() &&
+           std::string_view("0123456789.eE+-").find(text_[at_]) != std::string_view::npos)
       ++at_;
     const char* first = text_.data() + start;
     const char* last = text_.data() + at_;
@@ -154,12 +158,26 @@ class Reader {
       if (at_ >= text_.size()) return false;
       const char e = text_[at_++];
       switch (e) {
-        case '"': case '\\': case '/': out += e; break;
-        case 'b': out += '\b'; break;
-        case 'f': out += '\f'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
+        case '"':
+        case '\\':
+        case '/':
+          out += e;
+          break;
+        case 'b':
+          out += '\b';
+          break;
+        case 'f':
+          out += '\f';
+          break;
+        case 'n':
+          out += '\n';
+          break;
+        case 'r':
+          out += '\r';
+          break;
+        case 't':
+          out += '\t';
+          break;
         case 'u': {
           unsigned code = 0;
           if (!hex4(code)) return false;
@@ -173,7 +191,8 @@ class Reader {
           appendUtf8(out, code);
           break;
         }
-        default: return false;
+        default:
+          return false;
       }
     }
     return false;

@@ -21,9 +21,9 @@ struct Value {
   Kind kind = Kind::null;
   bool boolean = false;
   double number = 0;
-  std::string text;            // a string's characters, UTF-8
-  std::vector<Value> items;    // an array's elements
-  std::vector<Member> members; // an object's members, in their order
+  std::string text;             // a string's characters, UTF-8
+  std::vector<Value> items;     // an array's elements
+  std::vector<Member> members;  // an object's members, in their order
 
   // The first member of that name; null when this is no object or has none.
   const Value* member(std::string_view name) const;

@@ -28,9 +28,8 @@ class PrivateBus {
     address_ = "unix:path=" + socket.string();
     Child::Options options;
     options.log = folder / "bus.log";
-    daemon_ = Child({"dbus-daemon", "--session", "--nofork", "--nopidfile",
-                     "--address=" + address_},
-                    options);
+    daemon_ = Child(
+        {"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + address_}, options);
     if (!waitFor([&] { return std::filesystem::exists(socket); })) {
       address_.clear();
       return;
@@ -66,9 +65,9 @@ class BusPeer {
     dbus_error_free(&e);
     if (!connection_) return;
     dbus_connection_set_exit_on_disconnect(connection_, FALSE);
-    if (!name.empty() && dbus_bus_request_name(connection_, name.c_str(),
-                                               DBUS_NAME_FLAG_DO_NOT_QUEUE, nullptr) !=
-                             DBUS_REQUEST_NAME_REPLY_PRIMARY_OWNER) {
+    if (!name.empty() &&
+        dbus_bus_request_name(connection_, name.c_str(), DBUS_NAME_FLAG_DO_NOT_QUEUE, nullptr) !=
+            DBUS_REQUEST_NAME_REPLY_PRIMARY_OWNER) {
       close();
       return;
     }

@@ -99,7 +99,8 @@ class Child {
   void end() {
     if (pid_ <= 0) return;
     kill(pid_, SIGTERM);
-    if (!waitFor([this] { return waitpid(pid_, nullptr, WNOHANG) != 0; }, std::chrono::seconds(3))) {
+    if (!waitFor([this] { return waitpid(pid_, nullptr, WNOHANG) != 0; },
+                 std::chrono::seconds(3))) {
       kill(pid_, SIGKILL);
       waitpid(pid_, nullptr, 0);
     }

@@ -34,10 +34,9 @@ TEST(JsonReader, ReadsTheValuesACompositorSends) {
 }
 
 TEST(JsonReader, RefusesMalformedText) {
-  for (const char* text :
-       {"", "{", "[1,]", "{\"a\" 1}", "{\"a\":1,}", "01x", "+1", "tru", "\"open", "\"\\x\"",
-        "\"\\ud800\"", "\"\\udc00\"", "\"\\u12\"", "1 2", "{} x", "\"tab\there\"", "nan",
-        "[1e999999]"})
+  for (const char* text : {"", "{", "[1,]", "{\"a\" 1}", "{\"a\":1,}", "01x", "+1", "tru", "\"open",
+                           "\"\\x\"", "\"\\ud800\"", "\"\\udc00\"", "\"\\u12\"", "1 2", "{} x",
+                           "\"tab\there\"", "nan", "[1e999999]"})
     EXPECT_FALSE(json::parse(text)) << text;
 }
 
@@ -88,8 +87,8 @@ TEST(SwayIpc, TheFocusedWindowOfATree) {
   EXPECT_EQ(sway::focusedPid(*tree), 200);
 
   // The focus on an empty workspace: no window, no process.
-  const auto empty = json::parse(
-      R"({"nodes":[{"nodes":[{"type":"workspace","focused":true,"nodes":[]}]}]})");
+  const auto empty =
+      json::parse(R"({"nodes":[{"nodes":[{"type":"workspace","focused":true,"nodes":[]}]}]})");
   EXPECT_EQ(sway::focusedPid(*empty), std::nullopt);
   // A focused window whose process is not known, or nonsense.
   for (const char* pid : {"0", "-1", "\"200\"", "9999999999", "null"}) {
@@ -106,8 +105,7 @@ TEST(SwayIpc, EventsFollowTheFocus) {
   EXPECT_EQ(effect.pid, 321);
 
   const auto noProcess = json::parse(R"({"change":"focus","container":{"id":6}})");
-  EXPECT_EQ(sway::eventEffect(sway::kWindowEvent, *noProcess).kind,
-            sway::EventEffect::Kind::focus);
+  EXPECT_EQ(sway::eventEffect(sway::kWindowEvent, *noProcess).kind, sway::EventEffect::Kind::focus);
   EXPECT_EQ(sway::eventEffect(sway::kWindowEvent, *noProcess).pid, std::nullopt);
 
   const auto close = json::parse(R"({"change":"close","container":{"id":6,"pid":321}})");

@@ -140,7 +140,8 @@ class ScriptedKWin {
 
 struct ForegroundProgramBusTest : ::testing::Test {
   void SetUp() override {
-    if (!bus.running()) GTEST_SKIP() << "dbus-daemon is needed (scripts/install-deps.sh installs it)";
+    if (!bus.running())
+      GTEST_SKIP() << "dbus-daemon is needed (scripts/install-deps.sh installs it)";
     ASSERT_FALSE(programs.sleepProgram.empty());
     ASSERT_FALSE(programs.tailProgram.empty());
   }
@@ -292,8 +293,8 @@ TEST(GnomeShellExtension, MetadataAndInterfaceMatchTheProgram) {
   EXPECT_EQ(names.interface, foreground_bus::kShellInterface);
   EXPECT_EQ(names.method, foreground_bus::kFocusedPidMethod);
   // The entry points of the extension format the metadata names.
-  for (const char* part : {"function init()", "enable()", "disable()", "unexport()",
-                           "bus_unown_name"})
+  for (const char* part :
+       {"function init()", "enable()", "disable()", "unexport()", "bus_unown_name"})
     EXPECT_NE(source.find(part), std::string::npos) << part;
 }
 
@@ -303,16 +304,15 @@ TEST(GnomeShellExtension, Packs) {
     GTEST_SKIP() << "gnome-extensions is not installed (it comes with GNOME Shell, which CI "
                     "does not install); the metadata check above stands in for it";
   test::ScratchFolder out("varnacle-pack-");
-  Child pack({tool->string(), "pack", "--force", "--out-dir=" + out.path().string(),
-              kExtension.string()},
-             {});
+  Child pack(
+      {tool->string(), "pack", "--force", "--out-dir=" + out.path().string(), kExtension.string()},
+      {});
   int status = 0;
   ASSERT_TRUE(waitFor([&] { return waitpid(pack.pid(), &status, WNOHANG) == pack.pid(); }));
   pack = Child();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_TRUE(std::filesystem::exists(out.path() /
-                                      (std::string(foreground_bus::kShellExtensionUuid) +
-                                       ".shell-extension.zip")));
+  EXPECT_TRUE(std::filesystem::exists(
+      out.path() / (std::string(foreground_bus::kShellExtensionUuid) + ".shell-extension.zip")));
 }
 
 TEST(KWinScript, NamesWhatTheProgramAnswers) {

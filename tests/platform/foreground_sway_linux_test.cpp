@@ -12,11 +12,11 @@
 
 #include <fstream>
 
+#include "../profile/test_documents.h"
 #include "child_process.h"
 #include "platform/foreground_providers_linux.h"
 #include "profile/app_watcher.h"
 #include "profile/profile_file.h"
-#include "../profile/test_documents.h"
 
 namespace varnacle::platform {
 namespace {
@@ -119,10 +119,9 @@ TEST_F(ForegroundProgramSwayTest, FocusingTheLinkedProgramSelectsItsProfileWithi
   // two windows' processes have different program files.
   const std::filesystem::path other = root() / "other-terminal";
   std::filesystem::copy_file(terminal, other);
-  std::filesystem::permissions(other, std::filesystem::perms::owner_all |
-                                          std::filesystem::perms::group_exec |
-                                          std::filesystem::perms::others_exec |
-                                          std::filesystem::perms::others_read);
+  std::filesystem::permissions(
+      other, std::filesystem::perms::owner_all | std::filesystem::perms::group_exec |
+                 std::filesystem::perms::others_exec | std::filesystem::perms::others_read);
 
   HeadlessSway sway(runtime);
   ASSERT_TRUE(sway.ready()) << "sway did not start:\n" << sway.log();
