@@ -7,6 +7,7 @@
 //                focus  → that window's pid
 //                close, workspace focus → get_tree on this query
 //              then /proc/PID/exe of the pid
+//   flood      more than kEventsPerQuery waiting: subscribe afresh, get_tree
 //   failure    (compositor gone, bad reply) both closed; unknown; the next
 //              query connects again
 //
@@ -30,6 +31,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kReplyLimit{1000};
+constexpr int kEventsPerQuery = 256;
 
 class Socket {
  public:
@@ -148,9 +150,14 @@ class SwayForegroundProgram : public ForegroundProgram {
     pid_.reset();
   }
 
-  // The events that came since the last query.
+  // The events that came since the last query. Past kEventsPerQuery of
+  // them, a fresh subscription and the tree say where the focus is now.
   bool follow() {
-    while (events_.readable()) {
+    for (int n = 0; events_.readable(); ++n) {
+      if (n == kEventsPerQuery) {
+        disconnect();
+        return connect();
+      }
       sway::Header header;
       std::string payload;
       if (!events_.receive(header, payload, Clock::now() + kReplyLimit)) return false;

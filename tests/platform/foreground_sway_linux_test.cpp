@@ -157,6 +157,17 @@ TEST_F(ForegroundProgramSwayTest, FocusingTheLinkedProgramSelectsItsProfileWithi
   watcher.poll(stop);
   EXPECT_EQ(selected, (std::vector<int>{2, 1, 2}));
 
+  // More focus changes between two queries than are read one by one: the
+  // last one counts.
+  std::string flood;
+  for (int i = 0; i < 200; ++i)
+    flood += "[pid=" + std::to_string(linked.pid()) + "] focus; [pid=" +
+             std::to_string(unlinked.pid()) + "] focus; ";
+  ASSERT_TRUE(sway.command(flood + "[pid=" + std::to_string(linked.pid()) + "] focus"));
+  EXPECT_EQ(foreground->path(), terminal.string());
+  ASSERT_TRUE(sway.focus(unlinked));
+  EXPECT_EQ(foreground->path(), other.string());
+
   // A provider started while the windows exist reads the focus from the tree.
   ASSERT_TRUE(sway.focus(linked));
   EXPECT_EQ(makeSwayForegroundProgram(sway.ipc())->path(), terminal.string());
