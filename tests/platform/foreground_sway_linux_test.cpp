@@ -161,8 +161,8 @@ TEST_F(ForegroundProgramSwayTest, FocusingTheLinkedProgramSelectsItsProfileWithi
   // last one counts.
   std::string flood;
   for (int i = 0; i < 200; ++i)
-    flood += "[pid=" + std::to_string(linked.pid()) + "] focus; [pid=" +
-             std::to_string(unlinked.pid()) + "] focus; ";
+    flood += "[pid=" + std::to_string(linked.pid()) +
+             "] focus; [pid=" + std::to_string(unlinked.pid()) + "] focus; ";
   ASSERT_TRUE(sway.command(flood + "[pid=" + std::to_string(linked.pid()) + "] focus"));
   EXPECT_EQ(foreground->path(), terminal.string());
   ASSERT_TRUE(sway.focus(unlinked));
