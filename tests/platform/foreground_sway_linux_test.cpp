@@ -34,6 +34,8 @@ class HeadlessSway {
   explicit HeadlessSway(const std::filesystem::path& runtime) : runtime_(runtime) {
     const std::filesystem::path config = runtime / "config";
     std::ofstream(config) << "xwayland disable\n";
+    std::filesystem::permissions(config, std::filesystem::perms::others_read,
+                                 std::filesystem::perm_options::add);
     Child::Options options;
     options.environment = {{"XDG_RUNTIME_DIR", runtime.string()},
                            {"HOME", runtime.string()},
@@ -112,6 +114,9 @@ TEST_F(ForegroundProgramSwayTest, FocusingTheLinkedProgramSelectsItsProfileWithi
     GTEST_SKIP() << "sway, swaymsg and foot are needed (scripts/install-deps.sh installs them)";
   const std::filesystem::path terminal = std::filesystem::canonical(*foot);
 
+  // Reached by the compositor's user whatever the umask.
+  std::filesystem::permissions(root(), std::filesystem::perms::others_exec,
+                               std::filesystem::perm_options::add);
   const std::filesystem::path runtime = root() / "run";
   std::filesystem::create_directories(runtime);
   std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
