@@ -405,6 +405,7 @@ void CMainWnd::useLanguage(bool chinese) {
   // the language the user runs the program in.
   profile::setAnsiFallbackChinese(chinese);
   ui::Window::reloadText();
+  forEachPage([](pages::Page& p) { p.languageChanged(); });
   applyTitleTips();
   invalidate();
   relayout();

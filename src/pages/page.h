@@ -71,6 +71,9 @@ class Page {
   virtual void deviceShown(DeviceKind) {}
   // The device went away (UI thread).
   virtual void deviceGone(DeviceKind) {}
+  // The language was switched and every resource text resolved anew: texts
+  // a page composed itself are composed again here.
+  virtual void languageChanged() {}
 };
 
 }  // namespace varnacle::pages
