@@ -104,6 +104,10 @@ KbKeyPage::~KbKeyPage() {
 }
 
 void KbKeyPage::startUp() {
+  for (std::size_t position = 0; position < kKeyPositionCount; ++position)
+    if (auto* button = context_.window.findControl(keyButtonName(position)))
+      layoutTexts_[position] = button->text();
+  started_ = true;
   closeFunctionPanel(false);
   refreshLabels();
 }
@@ -112,8 +116,10 @@ void KbKeyPage::deviceGone(DeviceKind kind) {
   if (kind == DeviceKind::keyboard) stopCapture();
 }
 
+// The window loads its language before its pages start up: the labels come
+// with startUp() then.
 void KbKeyPage::languageChanged() {
-  refreshLabels();
+  if (started_) refreshLabels();
 }
 
 void KbKeyPage::deviceMessage(std::uint32_t msg, std::uintptr_t, std::intptr_t lParam) {
@@ -385,13 +391,9 @@ void KbKeyPage::refreshLabels() {
     KeyLabel label = key == kNoDeviceKey ? KeyLabel{} : keyLabelFor(recordAt(slot, key), names);
     if (label.kind == KeyLabel::Kind::unchanged && !positionKeyName(position).empty())
       label = KeyLabel{KeyLabel::Kind::textId, std::string(positionKeyName(position))};
-    std::string full;
-    if (label.kind == KeyLabel::Kind::unchanged) {
-      full = button->userData().empty() ? button->text() : button->userData();
-    } else {
-      full = label.kind == KeyLabel::Kind::textId ? app::resolveKey(w, label.text) : label.text;
-    }
-    button->setUserData(full);
+    std::string full = layoutTexts_[position];
+    if (label.kind == KeyLabel::Kind::textId) full = app::resolveKey(w, label.text);
+    if (label.kind == KeyLabel::Kind::literal) full = label.text;
     const ui::Rect pos = button->pos();
     const ui::Edges pad = button->textPadding();
     button->setResourceText(false);

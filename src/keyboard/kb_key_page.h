@@ -16,8 +16,10 @@
 //
 // Threads: UI thread. The page lives as long as the main window and must not
 // outlive the KeyboardConfig it is given.
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "keyboard/key_assignment.h"
@@ -80,6 +82,9 @@ class KbKeyPage : public pages::Page {
   int key_ = -1;
   std::size_t selectedPosition_ = kKeyPositionCount;
   KeyRecord underConstruction_;
+  // What each key's layout shows before the page labels it.
+  std::array<std::string, kKeyPositionCount> layoutTexts_;
+  bool started_ = false;
   // Set while the page fills its controls, so their notifications store nothing.
   bool loading_ = false;
 };

@@ -144,17 +144,37 @@ struct KbKeyPageTest : app::test::MainWindowHarness {
 };
 
 TEST_F(KbKeyPageTest, ArrivalReadsTheKeyboardShowsEveryKeyAndSavesTheKeyProfile) {
+  // The selected profile makes A the mute key; the keyboard's own layout has
+  // A and S (index 59) swapped, and it plays on-board profile 2.
+  device::TableSlot selected{};
+  std::copy(kInitialKeyboardKeys.begin(), kInitialKeyboardKeys.end(), selected.begin());
+  setRecord(selected, kKeyA, {0x30, 0xE2, 0x00});
+  const profile::ProfileRegistry keys(profile::ProfileListKind::keyboardKeys);
+  ASSERT_TRUE(profile::WriteProfileFile(keys.profilePath("Keys"), selected));
   sim::DeviceMemory memory = keyboard->memory();
-  memory.profileTables[kKeyA * 3] = 0x30;  // A is the mute key on profile 0
-  memory.profileTables[kKeyA * 3 + 1] = 0xE2;
-  memory.profileTables[kKeyA * 3 + 2] = 0x00;
-  memory.activeProfile = 0;
+  std::swap_ranges(memory.keyTable.begin() + kKeyA * 3, memory.keyTable.begin() + kKeyA * 3 + 3,
+                   memory.keyTable.begin() + kKeyA * 3 + 3);
+  memory.activeProfile = 2;
   ASSERT_TRUE(keyboard->setMemory(memory));
   start();
-  ASSERT_TRUE(pumpUntil([&] { return stored(kKeyA) == KeyRecord{0x30, 0xE2, 0x00}; }));
+  ASSERT_TRUE(pumpUntil([&] { return config->keyAt(kPositionA) == kKeyA + 1; }));
+  pumpFor(50ms);
+  EXPECT_EQ(window->liveLighting().snapshot(DeviceKind::keyboard)[0], 2);
+  EXPECT_TRUE(std::equal(memory.settings.begin() + 1, memory.settings.begin() + 56,
+                         window->liveLighting().snapshot(DeviceKind::keyboard).begin() + 1));
+  EXPECT_EQ(stored(kKeyA), (KeyRecord{0x30, 0xE2, 0x00})) << "the profile went to the keyboard";
+  EXPECT_TRUE(std::equal(selected.begin(), selected.begin() + kTableBytes,
+                         keyboard->memory().profileTables.begin()));
+  // Slot 2 is empty: the picture shows slot 0 once profile 0 plays.
+  window->liveLighting().edit(
+      DeviceKind::keyboard, [](auto& r) { r[0] = 0; }, false);
+  page->refreshLabels();
   EXPECT_EQ(savedKeyProfile(), config->slot(0));
-  EXPECT_EQ(key(kPositionA)->toolTip(),
-            ui::languageText("media_mute") + " (" + ui::languageText("Key_Set") + ")");
+  // Index 58 is S on this keyboard: the mute key shows on S, A (index 59)
+  // sends what the profile gave index 59.
+  const std::string changed = " (" + ui::languageText("Key_Set") + ")";
+  EXPECT_EQ(key(65)->toolTip(), ui::languageText("media_mute") + changed);
+  EXPECT_EQ(key(kPositionA)->toolTip(), ui::languageText("keyboard_key_S") + changed);
   EXPECT_EQ(key(84)->toolTip(), ui::languageText("keyboard_key_LShift"));
   EXPECT_EQ(key(kFnKeyPosition)->text(), "Fn");
   EXPECT_FALSE(key(kExtraBackslashPosition)->isVisible());
@@ -163,10 +183,11 @@ TEST_F(KbKeyPageTest, ArrivalReadsTheKeyboardShowsEveryKeyAndSavesTheKeyProfile)
     ui::Control* cap = key(n);
     if (!cap->isVisible()) continue;
     EXPECT_FALSE(cap->toolTip().empty()) << n;
-    if (cap->text() != cap->toolTip() && !markedChanged(n))
+    if (cap->text() != cap->toolTip() && !markedChanged(n)) {
       EXPECT_NE(cap->text().find("\u2026"), std::string::npos) << n << " " << cap->text();
+    }
   }
-  EXPECT_EQ(key(kPositionA)->text(), window->elidedText(3, ui::languageText("media_mute"), 28));
+  EXPECT_EQ(key(65)->text(), window->elidedText(3, ui::languageText("media_mute"), 28));
   EXPECT_TRUE(boxes.empty());
 }
 
@@ -211,8 +232,8 @@ TEST_F(KbKeyPageTest, CaptureAssignsLeftShiftAndKeypadEnterAndDefaultRestoresThe
   EXPECT_EQ(key(kPositionA)->text(), "A");
 
   // A record set to the base explicitly opens on the default item too.
-  config->editSlots([](device::TableSlot&, auto& slots) {
-    setRecord(slots[0], kKeyA, {0x20, 0, 4});
+  config->editSlots([](device::TableSlot&, auto& tables) {
+    setRecord(tables[0], kKeyA, {0x20, 0, 4});
   });
   click("kb_key_" + std::to_string(kPositionA));
   EXPECT_EQ(window->findControl<ui::Combo>("kb_key_fct_combo")->currentIndex(), 0);
@@ -266,8 +287,9 @@ TEST_F(KbKeyPageTest, APositionWithoutADeviceKeyDoesNothing) {
 TEST_F(KbKeyPageTest, ApplySendsMacrosAndTableAndEndsOnTheFailureTextWhenTheKeyboardFails) {
   macro::MacroStore store(DeviceKind::keyboard);
   ASSERT_EQ(store.appendMacro("Greet"), macro::MacroNameResult::ok);
-  ASSERT_TRUE(store.saveActions(store.listedNames(), "Greet",
-                                {"5,0,138,11,1,keyboard_key_H", "0,0,10,11,0,keyboard_key_H"}));
+  const std::vector<std::string> steps = {"5,0,138,11,1,keyboard_key_H",
+                                          "0,0,10,11,0,keyboard_key_H"};
+  ASSERT_TRUE(store.saveActions(store.listedNames(), "Greet", steps));
   start();
   click("kb_key_" + std::to_string(kPositionA));
   choose("kb_key_fct_combo", 7);
