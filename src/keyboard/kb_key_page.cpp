@@ -31,6 +31,7 @@ constexpr std::string_view kCountRow = "kb_key_fct_count_row";
 constexpr std::string_view kCountEdit = "kb_key_fct_edit_25";
 constexpr std::string_view kApplyButton = "kb_key_butt_prosave";
 constexpr std::string_view kChangedMark = "Key_Set";
+constexpr std::string_view kNoKeyText = "kb_key_none_text";
 constexpr std::string_view kTooLargeMessage = "message_text_7";
 constexpr std::string_view kMacrosTooLargeMessage = "message_text_16";
 constexpr std::string_view kKeyButtonPrefix = "kb_key_";
@@ -382,9 +383,15 @@ void KbKeyPage::refreshLabels() {
   const device::TableSlot slot = config_.slot(activeKeySlot(context_.liveLighting));
   const device::TableSlot base = config_.baseTable();
   const std::string changed = app::resolveKey(w, kChangedMark);
+  const std::string noKey = app::resolveKey(w, kNoKeyText);
   for (std::size_t position = 0; position < kKeyPositionCount; ++position) {
     auto* button = w.findControl(keyButtonName(position));
-    if (!button || !button->isVisible()) continue;
+    if (!button) continue;
+    if (!button->isVisible()) {
+      // Hidden positions (no key on this layout) are still named for tools.
+      button->setToolTip(noKey);
+      continue;
+    }
     const uint8_t key = config_.keyAt(position);
     // A key shows its function; one the keyboard lacks, or whose function
     // keeps its label, shows the key's own name (the Fn key its layout text).
