@@ -95,6 +95,13 @@ std::string capImage(const ui::Rect& pos, bool lit) {
          std::to_string(pos.bottom - pos.top) + (lit ? "_hot.png" : ".png");
 }
 
+// A name whose last word is one or two characters ("Keypad 1", "Page Up")
+// is told apart by its end: a shortened cap keeps it.
+bool endsInShortWord(std::string_view text) {
+  const std::size_t space = text.rfind(' ');
+  return space != std::string_view::npos && text.size() - space - 1 <= 2;
+}
+
 }  // namespace
 
 KbKeyPage::KbKeyPage(const pages::PageContext& context, KeyboardConfig& config)
@@ -404,8 +411,8 @@ void KbKeyPage::refreshLabels() {
     const ui::Rect pos = button->pos();
     const ui::Edges pad = button->textPadding();
     button->setResourceText(false);
-    button->setText(
-        w.elidedText(button->font(), full, pos.right - pos.left - pad.left - pad.right));
+    button->setText(w.elidedText(button->font(), full, pos.right - pos.left - pad.left - pad.right,
+                                 endsInShortWord(full)));
     const bool isChanged = key != kNoDeviceKey && recordAt(slot, key) != recordAt(base, key);
     button->setTextColor(isChanged ? kChangedKeyTextColor : kKeyTextColor);
     button->setToolTip(isChanged ? full + " (" + changed + ")" : full);

@@ -407,13 +407,15 @@ Window::Font Window::font(int id) const {
   return it == fonts_.end() ? Font{} : it->second;
 }
 
-std::string Window::elidedText(int fontId, std::string_view text, int width) const {
+std::string Window::elidedText(int fontId, std::string_view text, int width, bool keepEnd) const {
   // Whole pixel font sizes at 125 % and 150 % are up to 4 % larger than the
   // exact scale.
   constexpr double kScaleRoom = 0.94;
   const QFontMetricsF metrics(fontFor(this, fontId));
   const QString whole = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-  return metrics.elidedText(whole, Qt::ElideRight, std::max(0, width) * kScaleRoom).toStdString();
+  return metrics
+      .elidedText(whole, keepEnd ? Qt::ElideMiddle : Qt::ElideRight, std::max(0, width) * kScaleRoom)
+      .toStdString();
 }
 
 void Window::addStyle(std::string name,
