@@ -15,6 +15,7 @@
 #include "platform/input_hook.h"
 #include "profile/paths.h"
 #include "ui/control.h"
+#include "ui/dispatcher.h"
 #include "ui/window.h"
 
 namespace varnacle::keyboard {
@@ -134,6 +135,15 @@ void KbKeyPage::deviceMessage(std::uint32_t msg, std::uintptr_t, std::intptr_t l
   if (msg == pages::msg::kHookKeySingleKey) return keyCaptured(lParam);
   if (msg == pages::msg::kKeyboardReadAll) return readAll();
   if (msg == pages::msg::kKeyboardReadKeyTable) return writeDefaultKeyProfile();
+  if (msg == pages::msg::kKeyboardReloadRecord) {
+    // The lighting page, after this one, reads the record whose byte 0 names
+    // the active slot: the keys follow once every page has had the message.
+    ui::post([id = context_.window.id(), this] {
+      if (!ui::Window::fromId(id)) return;
+      closeFunctionPanel(false);
+      refreshLabels();
+    });
+  }
 }
 
 void KbKeyPage::notify(const ui::Notification& n) {

@@ -191,6 +191,23 @@ TEST_F(KbKeyPageTest, ArrivalReadsTheKeyboardShowsEveryKeyAndSavesTheKeyProfile)
   EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(KbKeyPageTest, AnotherActiveSlotShowsItsOwnKeysOnceTheRecordIsReloaded) {
+  start();
+  click("kb_key_" + std::to_string(kPositionA));
+  ASSERT_TRUE(panelShown());
+  // The lighting page's reload brings the record that names slot 1 (empty).
+  window->liveLighting().edit(
+      DeviceKind::keyboard, [](auto& r) { r[0] = 1; }, false);
+  window->sendMessage(pages::msg::kKeyboardReloadRecord);
+  ASSERT_TRUE(pumpUntil([&] { return !panelShown(); }));
+  EXPECT_EQ(key(kPositionA)->toolTip(),
+            ui::languageText("close_text") + " (" + ui::languageText("Key_Set") + ")");
+  click("kb_key_" + std::to_string(kPositionA));
+  choose("kb_key_fct_combo", 5);
+  EXPECT_EQ(stored(kKeyA, 1), (KeyRecord{0x13, 0x01, 0x00}));
+  EXPECT_EQ(stored(kKeyA, 0), (KeyRecord{0x20, 0x00, 0x04}));
+}
+
 TEST_F(KbKeyPageTest, AKeyboardReportingTooManyKeysIsNotRead) {
   sim::InfoBlock info = keyboard->infoBlock();
   info[sim::kInfoKeyCountByte] = 171;
