@@ -28,7 +28,7 @@ constexpr auto kProgramTextIds = std::to_array<std::string_view>(
      "message_text_6", "message_text_7", "message_text_8", "message_text_9", "message_text_11",
      "message_text_12", "message_text_13", "message_text_14", "message_text_15", "message_text_16",
      "message_text_17", "message_text_18", "message_text_19", "message_text_20", "message_text_21",
-     "message_text_22",
+     "message_text_22", "message_text_23", "message_text_24",
      // Mouse buttons, swings, DPI steps, fire key; macro mouse steps.
      "mouse_key_left", "mouse_key_middle", "mouse_key_right", "mouse_key_forward", "mouse_key_back",
      "mouse_key_left_Swing", "mouse_key_right_Swing", "mouse_key_up_Swing", "mouse_key_down_Swing",
