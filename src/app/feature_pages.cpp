@@ -2,10 +2,13 @@
 
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
+#include "keyboard/kb_deng_page.h"
 #include "keyboard/kb_key_page.h"
 #include "keyboard/key_macro_tables.h"
 #include "keyboard/key_profile_steps.h"
 #include "keyboard/keyboard_config.h"
+#include "keyboard/keyboard_lighting.h"
+#include "keyboard/keyboard_lighting_steps.h"
 #include "macro/macro_page.h"
 #include "mouse/mouse_config.h"
 #include "mouse/mouse_macro_tables.h"
@@ -14,6 +17,9 @@
 #include "mouse/ms_deng_page.h"
 #include "mouse/ms_dpi_page.h"
 #include "mouse/ms_key_page.h"
+#include "mousepad/mp_deng_page.h"
+#include "mousepad/pad_config.h"
+#include "mousepad/pad_profile_steps.h"
 #include "pages/profile_panel.h"
 
 namespace varnacle::app {
@@ -38,6 +44,18 @@ void addFeaturePages(CMainWnd& window, FeaturePageState& state, const FeaturePag
   state.mouseConfig = std::make_unique<mouse::MouseConfig>(window.liveLighting());
   mouse::MouseConfig& mouseConfig = *state.mouseConfig;
 
+  // Then the keyboard's lighting page and its profile panel.
+  state.keyboardLighting = std::make_unique<keyboard::KeyboardLighting>(window.liveLighting());
+  auto keyboardLightingPage = std::make_unique<keyboard::KbDengPage>(
+      window.pageContext(), *state.keyboardLighting, mouseConfig.sharedBlock);
+  auto keyboardLightingPanel = std::make_unique<pages::ProfilePanel>(
+      window.pageContext(), profile::ProfileListKind::keyboardLighting,
+      keyboard::keyboardLightingSteps(window.liveLighting(), *state.keyboardLighting,
+                                      *keyboardLightingPage),
+      options.foreground);
+  window.addPage(std::move(keyboardLightingPage));
+  window.addPage(std::move(keyboardLightingPanel));
+
   auto dpiPage =
       std::make_unique<mouse::MsDpiPage>(window.pageContext(), mouseConfig, options.pointer);
   auto lightingPage = std::make_unique<mouse::MsDengPage>(window.pageContext(), mouseConfig);
@@ -58,6 +76,17 @@ void addFeaturePages(CMainWnd& window, FeaturePageState& state, const FeaturePag
   window.addPage(std::make_unique<mouse::MsCursorPage>(window.pageContext(), mouseConfig));
   window.addPage(std::move(lightingPanel));
   window.addPage(std::move(keyPanel));
+
+  // The mouse pad: its lighting page and lighting profile panel. Same mode
+  // and the shared preview use the mouse's shared block.
+  state.padConfig = std::make_unique<mousepad::PadConfig>(window.liveLighting());
+  auto padPage = std::make_unique<mousepad::MpDengPage>(window.pageContext(), *state.padConfig,
+                                                        mouseConfig.sharedBlock);
+  auto padPanel = std::make_unique<pages::ProfilePanel>(
+      window.pageContext(), profile::ProfileListKind::mousePadLighting,
+      mousepad::padLightingSteps(window.liveLighting(), *padPage), options.foreground);
+  window.addPage(std::move(padPage));
+  window.addPage(std::move(padPanel));
 
   // A macro deleted or renamed on the mouse's macro page changes what the
   // button page shows.

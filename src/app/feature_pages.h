@@ -17,6 +17,7 @@
 
 namespace varnacle::keyboard {
 class KeyboardConfig;
+class KeyboardLighting;
 class KeyboardMacroTables;
 }  // namespace varnacle::keyboard
 
@@ -24,6 +25,10 @@ namespace varnacle::mouse {
 class MouseConfig;
 class MouseMacroTables;
 }  // namespace varnacle::mouse
+
+namespace varnacle::mousepad {
+class PadConfig;
+}  // namespace varnacle::mousepad
 
 namespace varnacle::platform {
 class ForegroundProgram;
@@ -43,7 +48,9 @@ struct FeaturePageState {
   FeaturePageState& operator=(const FeaturePageState&) = delete;
 
   std::unique_ptr<mouse::MouseConfig> mouseConfig;
+  std::unique_ptr<keyboard::KeyboardLighting> keyboardLighting;
   std::unique_ptr<mouse::MouseMacroTables> mouseMacroTables;
+  std::unique_ptr<mousepad::PadConfig> padConfig;
   std::unique_ptr<keyboard::KeyboardConfig> keyboardConfig;
   std::unique_ptr<keyboard::KeyboardMacroTables> keyboardMacroTables;
 };

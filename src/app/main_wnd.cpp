@@ -405,8 +405,8 @@ void CMainWnd::useLanguage(bool chinese) {
   // the language the user runs the program in.
   profile::setAnsiFallbackChinese(chinese);
   ui::Window::reloadText();
-  forEachPage([](pages::Page& p) { p.languageChanged(); });
   applyTitleTips();
+  forEachPage([](pages::Page& p) { p.languageChanged(); });
   invalidate();
   relayout();
 }

@@ -50,6 +50,11 @@ void LiveLighting::markChanged(DeviceKind kind) {
   changed_[index(kind)] = true;
 }
 
+void LiveLighting::clearChanged(DeviceKind kind) {
+  std::lock_guard lock(mutex_);
+  changed_[index(kind)] = false;
+}
+
 bool LiveLighting::isChanged(DeviceKind kind) const {
   std::lock_guard lock(mutex_);
   return changed_[index(kind)];

@@ -49,6 +49,9 @@ class LiveLighting {
   // device changed only when asked. UI thread or the presence thread.
   void set(DeviceKind kind, const Record& record, bool markChanged);
   void markChanged(DeviceKind kind);
+  // Drops a pending push (the device was reset: what it held before is
+  // gone, and an edit of it must not be replayed over the reset).
+  void clearChanged(DeviceKind kind);
   bool isChanged(DeviceKind kind) const;
 
   // Test seam: `hook` runs on the calling thread after every snapshot, edit

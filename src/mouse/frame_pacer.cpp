@@ -46,7 +46,10 @@ void FramePacer::pace(ui::WindowId window, std::chrono::milliseconds frameInterv
   for (;;) {
     waiting_.wait(lock, [this] { return stopping_ || anyWaiting(); });
     if (stopping_) return;
-    auto batch = std::exchange(frames_, std::vector<std::optional<Frame>>(frames_.size()));
+    // Taken entry by entry: the vector itself never changes, so post() may
+    // check an index against its size without the lock.
+    std::vector<std::optional<Frame>> batch(frames_.size());
+    for (std::size_t i = 0; i < frames_.size(); ++i) batch[i] = std::exchange(frames_[i], std::nullopt);
     lock.unlock();
     // Without an event loop (shutting down) the batch is dropped.
     ui::post([this, window, batch = std::move(batch)] {

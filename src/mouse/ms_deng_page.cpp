@@ -1,7 +1,6 @@
 #include "mouse/ms_deng_page.h"
 
 #include <algorithm>
-#include <optional>
 #include <string>
 #include <utility>
 
@@ -15,7 +14,6 @@
 #include "pages/page_messages.h"
 #include "platform/worker_slots.h"
 #include "ui/control.h"
-#include "ui/dispatcher.h"
 #include "ui/window.h"
 
 namespace varnacle::mouse {

@@ -34,7 +34,6 @@
 #include "pages/page.h"
 
 namespace varnacle::ui {
-class CheckBox;
 class Control;
 class Edit;
 }  // namespace varnacle::ui

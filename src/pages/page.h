@@ -71,8 +71,8 @@ class Page {
   virtual void deviceShown(DeviceKind) {}
   // The device went away (UI thread).
   virtual void deviceGone(DeviceKind) {}
-  // The language was switched and every resource text resolved anew: texts
-  // a page composed itself are composed again here.
+  // The language changed and the layout's texts were resolved again: texts a
+  // page resolved itself (tool tips) follow here.
   virtual void languageChanged() {}
 };
 

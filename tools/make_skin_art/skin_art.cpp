@@ -14,6 +14,7 @@
 #include "macro_art.h"
 #include "keyboard_art.h"
 #include "mouse_art.h"
+#include "pad_art.h"
 
 namespace varnacle::tools {
 
@@ -454,6 +455,7 @@ std::vector<ArtFile> skinArt() {
   art.push_back({"common/skin_swatch_hot.png", swatchFrame});
   for (ArtFile& file : mouseLightingArt()) art.push_back(std::move(file));
   for (ArtFile& file : mouseButtonArt()) art.push_back(std::move(file));
+  for (ArtFile& file : padLightingArt()) art.push_back(std::move(file));
   for (ArtFile& file : macroArt()) art.push_back(std::move(file));
   for (ArtFile& file : keyboardArt()) art.push_back(std::move(file));
   return art;

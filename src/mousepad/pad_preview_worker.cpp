@@ -1,0 +1,78 @@
+#include "mousepad/pad_preview_worker.h"
+
+#include "platform/worker_slots.h"
+
+namespace varnacle::mousepad {
+
+void PadPreview::restart() {
+  std::lock_guard lock(mutex_);
+  state_.reset();
+}
+
+void PadPreview::setTrigger(std::size_t cell) {
+  std::lock_guard lock(mutex_);
+  if (cell < state_.triggers.size()) state_.triggers[cell] = 1;
+}
+
+PadStep PadPreview::step(const Record& record, const PadStepInput& input) {
+  std::lock_guard lock(mutex_);
+  return stepPadPreview(record, state_, input);
+}
+
+PadPreviewState PadPreview::state() const {
+  std::lock_guard lock(mutex_);
+  return state_;
+}
+
+PadPreviewWorker::PadPreviewWorker(const device::LiveLighting& live,
+                                   const device::DeviceSession& pad, PadPreview& preview,
+                                   std::atomic<bool>& mouseTrigger, mouse::FrameSink sink)
+    : live_(live),
+      pad_(pad),
+      preview_(preview),
+      mouseTrigger_(mouseTrigger),
+      sink_(std::move(sink)) {}
+
+void PadPreviewWorker::run(platform::Event& stop) {
+  stop.wait(timing.startDelay);
+  platform::runWorkerLoop(platform::WorkerSlot::mousePadPreview, stop,
+                          [&] { return pass(stop); });
+}
+
+bool PadPreviewWorker::pass(platform::Event& stop) {
+  using std::chrono::milliseconds;
+  passes_.fetch_add(1, std::memory_order_relaxed);
+  const Record before = live_.snapshot(DeviceKind::mousePad);
+  if (stop.wait(padPassPause(before[kSpeed]))) return true;
+  if (!pad_.online.load()) {
+    last_.clear();
+    stop.wait(timing.offlinePause);
+    return true;
+  }
+  if (pad_.lightingSync.load()) {
+    last_.clear();
+    return true;
+  }
+  if (stop.wait(padModePause(before[kLightMode], before[kSpeed]))) return true;
+  const auto now = std::chrono::steady_clock::now();
+  const PadStepInput input{
+      static_cast<uint32_t>(
+          std::chrono::duration_cast<milliseconds>(now - started_).count()),
+      mouseTrigger_.exchange(false)};
+  PadStep step = preview_.step(live_.snapshot(DeviceKind::mousePad), input);
+  if (step.frame.empty()) {
+    // A mode the preview cannot draw: nothing changes until the record does.
+    last_.clear();
+    stop.wait(timing.idlePause);
+    return true;
+  }
+  if (step.frame != last_ || now - lastHanded_ >= timing.repaintInterval) {
+    last_ = step.frame;
+    lastHanded_ = now;
+    sink_(std::move(step.frame));
+  }
+  if (step.pauseAfter.count() > 0) stop.wait(step.pauseAfter);
+  return true;
+}
+
+}  // namespace varnacle::mousepad
