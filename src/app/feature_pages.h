@@ -4,8 +4,9 @@
 // here is in both.
 //
 // Order matters: the main window hands its messages to the pages in the
-// order they were added, and the DPI page reads the mouse on arrival before
-// the others show what was read.
+// order they were added; the DPI page reads the mouse on arrival before the
+// others show what was read, and the keyboard key page reads the keyboard
+// before its lighting page takes the record.
 //
 // UI thread, before the main window is created.
 #include <cstdint>
@@ -15,7 +16,9 @@
 #include "platform/pointer_settings.h"
 
 namespace varnacle::keyboard {
+class KeyboardConfig;
 class KeyboardLighting;
+class KeyboardMacroTables;
 }  // namespace varnacle::keyboard
 
 namespace varnacle::mouse {
@@ -48,6 +51,8 @@ struct FeaturePageState {
   std::unique_ptr<keyboard::KeyboardLighting> keyboardLighting;
   std::unique_ptr<mouse::MouseMacroTables> mouseMacroTables;
   std::unique_ptr<mousepad::PadConfig> padConfig;
+  std::unique_ptr<keyboard::KeyboardConfig> keyboardConfig;
+  std::unique_ptr<keyboard::KeyboardMacroTables> keyboardMacroTables;
 };
 
 struct FeaturePageOptions {

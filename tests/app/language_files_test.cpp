@@ -94,7 +94,8 @@ constexpr auto kProgramTextIds = std::to_array<std::string_view>(
      "key_values_text", "key_fire_count_text", "key_fire_interval_text", "key_capture_text",
      "key_play_mode_1_text", "key_play_mode_2_text", "key_play_mode_3_text",
      "key_play_mode_4_text", "key_play_repeat_text", "key_repeat_count_text", "key_save_text",
-     "key_default_text", "cursor_sequence_text", "cursor_bullet_text", "cursor_pause_text",
+     "key_default_text", "kb_key_hint_text", "kb_key_none_text", "cursor_sequence_text",
+     "cursor_bullet_text", "cursor_pause_text",
      "cursor_x_text", "cursor_y_text", "cursor_path_text", "cursor_reset_text", "cursor_send_text",
      // Names of controls that show no text of their own, by layout name.
      "skinbtn", "minbtn", "maxbtn", "restorebtn", "closebtn", "ms_Deng_FXL_btn",
