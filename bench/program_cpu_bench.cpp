@@ -290,8 +290,17 @@ void BM_PadSpectrumSpeed0(benchmark::State& s) {
 void BM_PadColumnSpectrumSpeed0(benchmark::State& s) {
   runCase(s, make(Shown::padLighting, {}, {}, {6, 0}));
 }
+void BM_KeyboardWaveSpeed0(benchmark::State& s) {
+  runCase(s, make(Shown::keyboardLighting, {0, 0}));
+}
+void BM_KeyboardMode4Speed0(benchmark::State& s) {
+  runCase(s, make(Shown::keyboardLighting, {4, 0}));
+}
 void BM_SameModeSpectrumSpeed0(benchmark::State& s) {
   runCase(s, make(Shown::mouseLighting, {}, {1, 0}, {}, true));
+}
+void BM_SameModeSpectrumSpeed0KeyboardInFront(benchmark::State& s) {
+  runCase(s, make(Shown::keyboardLighting, {}, {1, 0}, {}, true));
 }
 void BM_SameModeSpectrumSpeed0PadInFront(benchmark::State& s) {
   runCase(s, make(Shown::padLighting, {}, {1, 0}, {}, true));
@@ -307,8 +316,11 @@ PROGRAM_CASE(BM_MouseSpectrumSpeed0);
 PROGRAM_CASE(BM_MouseWaveSpeed0);
 PROGRAM_CASE(BM_PadSpectrumSpeed0);
 PROGRAM_CASE(BM_PadColumnSpectrumSpeed0);
+PROGRAM_CASE(BM_KeyboardWaveSpeed0);
+PROGRAM_CASE(BM_KeyboardMode4Speed0);
 PROGRAM_CASE(BM_SameModeSpectrumSpeed0);
 PROGRAM_CASE(BM_SameModeSpectrumSpeed0PadInFront);
+PROGRAM_CASE(BM_SameModeSpectrumSpeed0KeyboardInFront);
 
 }  // namespace
 }  // namespace varnacle::app

@@ -22,6 +22,9 @@ packages=(
   xvfb
   # the X11 input hooks (keyboard grab, XInput2 mouse events) and XTest for their tests
   libx11-dev libxi-dev libxtst-dev
+  # the foreground program on KDE Plasma and GNOME Wayland desktops (session bus), and
+  # its tests: a private bus, a headless wlroots compositor and two Wayland terminals
+  libdbus-1-dev dbus-daemon sway foot
 )
 
 windows_packages=(

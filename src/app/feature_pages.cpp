@@ -2,14 +2,21 @@
 
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
+#include "keyboard/kb_deng_page.h"
+#include "keyboard/kb_key_page.h"
+#include "keyboard/key_macro_tables.h"
+#include "keyboard/key_profile_steps.h"
+#include "keyboard/keyboard_config.h"
+#include "keyboard/keyboard_lighting.h"
+#include "keyboard/keyboard_lighting_steps.h"
 #include "macro/macro_page.h"
 #include "mouse/mouse_config.h"
 #include "mouse/mouse_macro_tables.h"
+#include "mouse/mouse_profile_steps.h"
 #include "mouse/ms_cursor_page.h"
 #include "mouse/ms_deng_page.h"
 #include "mouse/ms_dpi_page.h"
 #include "mouse/ms_key_page.h"
-#include "mouse/mouse_profile_steps.h"
 #include "mousepad/mp_deng_page.h"
 #include "mousepad/pad_config.h"
 #include "mousepad/pad_profile_steps.h"
@@ -21,8 +28,33 @@ FeaturePageState::FeaturePageState() = default;
 FeaturePageState::~FeaturePageState() = default;
 
 void addFeaturePages(CMainWnd& window, FeaturePageState& state, const FeaturePageOptions& options) {
+  // The keyboard's key page comes first: its read of the keyboard on
+  // arrival fills the lighting record the keyboard lighting page then takes.
+  state.keyboardConfig = std::make_unique<keyboard::KeyboardConfig>();
+  keyboard::KeyboardConfig& keyboardConfig = *state.keyboardConfig;
+  auto kbKeyPage = std::make_unique<keyboard::KbKeyPage>(window.pageContext(), keyboardConfig);
+  keyboard::KbKeyPage& keys = *kbKeyPage;
+  auto kbKeyPanel = std::make_unique<pages::ProfilePanel>(
+      window.pageContext(), profile::ProfileListKind::keyboardKeys,
+      keyboard::keyboardKeySteps(keyboardConfig, window.session(DeviceKind::keyboard), keys),
+      options.foreground);
+  window.addPage(std::move(kbKeyPage));
+  window.addPage(std::move(kbKeyPanel));
+
   state.mouseConfig = std::make_unique<mouse::MouseConfig>(window.liveLighting());
   mouse::MouseConfig& mouseConfig = *state.mouseConfig;
+
+  // Then the keyboard's lighting page and its profile panel.
+  state.keyboardLighting = std::make_unique<keyboard::KeyboardLighting>(window.liveLighting());
+  auto keyboardLightingPage = std::make_unique<keyboard::KbDengPage>(
+      window.pageContext(), *state.keyboardLighting, mouseConfig.sharedBlock);
+  auto keyboardLightingPanel = std::make_unique<pages::ProfilePanel>(
+      window.pageContext(), profile::ProfileListKind::keyboardLighting,
+      keyboard::keyboardLightingSteps(window.liveLighting(), *state.keyboardLighting,
+                                      *keyboardLightingPage),
+      options.foreground);
+  window.addPage(std::move(keyboardLightingPage));
+  window.addPage(std::move(keyboardLightingPanel));
 
   auto dpiPage =
       std::make_unique<mouse::MsDpiPage>(window.pageContext(), mouseConfig, options.pointer);
@@ -66,14 +98,17 @@ void addFeaturePages(CMainWnd& window, FeaturePageState& state, const FeaturePag
         return showFormattedMessage(&window, window, textId, number);
       }};
   window.addPage(std::make_unique<macro::MacroPage>(
-      window.pageContext(), macro::MacroPageOptions{DeviceKind::mouse,
-                                                    state.mouseMacroTables.get(), buttonLabels,
-                                                    messages, options.clock}));
-  // The keyboard's key tables come with its key assignment page; until then
-  // no keyboard key can refer to a macro.
+      window.pageContext(), macro::MacroPageOptions{DeviceKind::mouse, state.mouseMacroTables.get(),
+                                                    buttonLabels, messages, options.clock}));
+  // A macro deleted or renamed on the keyboard's macro page changes what the
+  // key page shows.
+  const auto keyLabels = [&keys] { keys.refreshLabels(); };
+  state.keyboardMacroTables =
+      std::make_unique<keyboard::KeyboardMacroTables>(keyboardConfig, keyLabels);
   window.addPage(std::make_unique<macro::MacroPage>(
       window.pageContext(),
-      macro::MacroPageOptions{DeviceKind::keyboard, nullptr, {}, messages, options.clock}));
+      macro::MacroPageOptions{DeviceKind::keyboard, state.keyboardMacroTables.get(), keyLabels,
+                              messages, options.clock}));
 }
 
 }  // namespace varnacle::app

@@ -4,8 +4,9 @@
 // here is in both.
 //
 // Order matters: the main window hands its messages to the pages in the
-// order they were added, and the DPI page reads the mouse on arrival before
-// the others show what was read.
+// order they were added; the DPI page reads the mouse on arrival before the
+// others show what was read, and the keyboard key page reads the keyboard
+// before its lighting page takes the record.
 //
 // UI thread, before the main window is created.
 #include <cstdint>
@@ -13,6 +14,12 @@
 #include <memory>
 
 #include "platform/pointer_settings.h"
+
+namespace varnacle::keyboard {
+class KeyboardConfig;
+class KeyboardLighting;
+class KeyboardMacroTables;
+}  // namespace varnacle::keyboard
 
 namespace varnacle::mouse {
 class MouseConfig;
@@ -41,8 +48,11 @@ struct FeaturePageState {
   FeaturePageState& operator=(const FeaturePageState&) = delete;
 
   std::unique_ptr<mouse::MouseConfig> mouseConfig;
+  std::unique_ptr<keyboard::KeyboardLighting> keyboardLighting;
   std::unique_ptr<mouse::MouseMacroTables> mouseMacroTables;
   std::unique_ptr<mousepad::PadConfig> padConfig;
+  std::unique_ptr<keyboard::KeyboardConfig> keyboardConfig;
+  std::unique_ptr<keyboard::KeyboardMacroTables> keyboardMacroTables;
 };
 
 struct FeaturePageOptions {

@@ -407,6 +407,7 @@ void CMainWnd::useLanguage(bool chinese) {
   profile::setAnsiFallbackChinese(chinese);
   ui::Window::reloadText();
   applyTitleTips();
+  forEachPage([](pages::Page& p) { p.languageChanged(); });
   invalidate();
   relayout();
 }

@@ -8,21 +8,9 @@ namespace varnacle::mouse {
 
 namespace {
 
-// Codes whose button keeps the label it has.
-constexpr std::array<uint8_t, 6> kLabelKeptCodes = {0x15, 0x50, 0x60, 0xA0, 0xB0, 0xC0};
-
-template <std::size_t N>
-int itemOf(const std::array<FunctionEntry, N>& list, uint8_t param1, uint8_t param2) {
-  for (std::size_t i = 0; i < N; ++i)
-    if (list[i].param1 == param1 && list[i].param2 == param2) return static_cast<int>(i);
-  return -1;
-}
-
-template <std::size_t N>
-const FunctionEntry* entryAt(const std::array<FunctionEntry, N>& list, int item) {
-  if (item < 0 || item >= static_cast<int>(N)) return nullptr;
-  return &list[static_cast<std::size_t>(item)];
-}
+using device::entryAt;
+using device::itemOf;
+using device::kLabelKeptCodes;
 
 template <std::size_t N>
 bool contains(const std::array<uint8_t, N>& codes, uint8_t code) {
@@ -49,15 +37,6 @@ std::optional<int> editLimit(std::string_view edit) {
   for (const EditLimit& e : EditLimits)
     if (e.edit == edit) return e.limit;
   return std::nullopt;
-}
-
-int typedNumber(std::string_view text) {
-  int value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') break;
-    value = std::min(value * 10 + (c - '0'), 99999);
-  }
-  return value;
 }
 
 KeyAssignment recordAt(std::span<const uint8_t> table, int k) {
@@ -222,7 +201,7 @@ ButtonLabel labelFor(const KeyAssignment& r, std::span<const std::string> macroN
       return label.empty() ? ButtonLabel{} : textId(label);
     }
     case kFnMultimedia:
-    case 0x21:
+    case device::kFnMultimediaAlternate:
       return listLabel(MultimediaList, r.param1, r.param2);
     case kFnSystem:
       for (const FunctionEntry& e : SystemList)

@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "device/key_functions.h"
+
 namespace varnacle::mouse {
 
 inline constexpr int kMouseButtons = 7;
@@ -30,23 +32,21 @@ struct KeyAssignment {
   bool operator==(const KeyAssignment&) const = default;
 };
 
-// Function codes.
-inline constexpr uint8_t kFnDefault = 0x00;
-inline constexpr uint8_t kFnMouseButton = 0x10;
-inline constexpr uint8_t kFnHorizontalSwing = 0x11;
-inline constexpr uint8_t kFnVerticalSwing = 0x12;
-inline constexpr uint8_t kFnDpi = 0x13;
-inline constexpr uint8_t kFnFireKey = 0x14;
-inline constexpr uint8_t kFnKeyboardKey = 0x20;
-inline constexpr uint8_t kFnMultimedia = 0x30;
-inline constexpr uint8_t kFnSystem = 0x40;
-inline constexpr uint8_t kFnMacro = 0x70;
-inline constexpr uint8_t kFnMacroRepeat = 0x71;
+using device::kFnDefault;
+using device::kFnDpi;
+using device::kFnFireKey;
+using device::kFnHorizontalSwing;
+using device::kFnKeyboardKey;
+using device::kFnMacro;
+using device::kFnMacroRepeat;
+using device::kFnMouseButton;
+using device::kFnMultimedia;
+using device::kFnSystem;
+using device::kFnVerticalSwing;
 inline constexpr uint8_t kFnFireSequence = 0x72;
 
 inline constexpr KeyAssignment kLeftClick{kFnMouseButton, 0x01, 0x00};
-// The record of a function the mouse does not know; labelled "close_text".
-inline constexpr std::string_view kUnknownFunctionLabel = "close_text";
+using device::kUnknownFunctionLabel;
 
 // The categories of "ms_key_fct_combo": item -> function code (item 0 is the
 // button's default record, item 9 the macros with both macro codes).
@@ -62,76 +62,26 @@ inline constexpr int kCategoryFireKey = 5;
 inline constexpr int kCategoryKeyboardKey = 6;
 inline constexpr int kCategoryMacro = 9;
 
-// An entry of a function list: the parameters it gives and its label id.
-struct FunctionEntry {
-  uint8_t param1;
-  uint8_t param2;
-  std::string_view label;
-};
-
-// "ms_key_fct_combo_11": item -> button bit, label.
-inline constexpr std::array<FunctionEntry, 5> MouseButtonList = {{
-    {0x01, 0, "mouse_key_left"},
-    {0x04, 0, "mouse_key_middle"},
-    {0x02, 0, "mouse_key_right"},
-    {0x10, 0, "mouse_key_forward"},
-    {0x08, 0, "mouse_key_back"},
-}};
-
-// "ms_key_fct_combo_14": item -> DPI step, label.
-inline constexpr std::array<FunctionEntry, 3> DpiList = {{
-    {1, 0, "mouse_key_DPI_add"},
-    {2, 0, "mouse_key_DPI_sub"},
-    {3, 0, "mouse_key_DPI_loop"},
-}};
-
-// "ms_key_fct_combo_22": item -> system function, label.
-inline constexpr std::array<FunctionEntry, 3> SystemList = {{
-    {1, 0, "system_power"},
-    {2, 0, "system_sleep"},
-    {4, 0, "system_wake_up"},
-}};
-
-// "ms_key_fct_combo_21": item -> HID consumer usage (low byte, high byte), label.
-inline constexpr std::array<FunctionEntry, 18> MultimediaList = {{
-    {0x83, 0x01, "media_text"},
-    {0xCD, 0x00, "media_play"},
-    {0xB7, 0x00, "media_stop"},
-    {0xB6, 0x00, "media_prev"},
-    {0xB5, 0x00, "media_next"},
-    {0xEA, 0x00, "media_vol_sub"},
-    {0xE9, 0x00, "media_vol_add"},
-    {0xE2, 0x00, "media_mute"},
-    {0x23, 0x02, "web_text"},
-    {0x27, 0x02, "web_refresh"},
-    {0x26, 0x02, "wed_stop"},
-    {0x24, 0x02, "wed_back"},
-    {0x25, 0x02, "wed_forward"},
-    {0x2A, 0x02, "wed_favorite"},
-    {0x21, 0x02, "web_search"},
-    {0x94, 0x01, "media_mypc"},
-    {0x92, 0x01, "media_calc"},
-    {0x8A, 0x01, "media_mail"},
-}};
-
-// "ms_key_fct_combo_12" / "_13": item 0 left or up (bit 7 of param2 clear),
-// item 1 right or down (bit 7 set).
-inline constexpr std::array<std::string_view, 2> HorizontalSwingLabels = {"mouse_key_left_Swing",
-                                                                          "mouse_key_right_Swing"};
-inline constexpr std::array<std::string_view, 2> VerticalSwingLabels = {"mouse_key_up_Swing",
-                                                                        "mouse_key_down_Swing"};
-inline constexpr uint8_t kSwingReverseBit = 0x80;
-
-inline constexpr std::string_view kFireKeyLabel = "mouse_key_fire_key";
+// The function lists of "ms_key_fct_combo_11" (buttons), "_14" (DPI), "_21"
+// (multimedia), "_22" (system) and the directions of "_12" and "_13", shared
+// with the keyboard.
+using device::DpiList;
+using device::FunctionEntry;
+using device::HorizontalSwingLabels;
+using device::kFireKeyLabel;
+using device::kSwingReverseBit;
+using device::MouseButtonList;
+using device::MultimediaList;
+using device::SystemList;
+using device::VerticalSwingLabels;
 
 // "ms_key_fct_combo_25": sequence 0-3 -> label.
 inline constexpr std::array<std::string_view, 4> FireSequenceLabels = {"GUN_1", "GUN_2", "GUN_3",
                                                                        "GUN_4"};
 
-// "ms_key_fct_combo_24": items 0-3 play with code 0x70 and the item as
-// param2; item 4 repeats with code 0x71 and the count as param2.
-inline constexpr int kMacroPlayModes = 5;
-inline constexpr int kMacroRepeatMode = 4;
+// The play modes of "ms_key_fct_combo_24".
+using device::kMacroPlayModes;
+using device::kMacroRepeatMode;
 
 // The largest value each edit of the function page takes; a larger typed
 // value is replaced by it.
@@ -153,9 +103,7 @@ inline constexpr std::array<EditLimit, 9> EditLimits = {{
 
 // The limit of an edit of the function page, or nothing for another name.
 std::optional<int> editLimit(std::string_view edit);
-// The leading decimal digits of a typed text ("12x" is 12, "" and "x" are 0);
-// long numbers stop growing past 99999.
-int typedNumber(std::string_view text);
+using device::typedNumber;
 
 // Record k of a key table (zero outside the table).
 KeyAssignment recordAt(std::span<const uint8_t> table, int k);

@@ -94,4 +94,26 @@ constexpr uint8_t decayed(uint8_t intensity, const DecayLadder& ladder) {
   return intensity;
 }
 
+// The start of a pulse step: each of the first `firingCells` cells whose
+// trigger is set fires at full intensity (with the colour cycle on, taking
+// the hue 11 steps past the last one fired), then the trigger ring moves one
+// cell in the lighting's direction. `PulseState` has the arrays `triggers`
+// (the ring), `intensity` and `hue` (per cell) and the byte `hueCounter`.
+template <typename PulseState>
+void firePulses(const Lighting& l, PulseState& state, std::size_t firingCells) {
+  for (std::size_t cell = 0; cell < firingCells; ++cell) {
+    if (state.triggers[cell] == 0) continue;
+    state.intensity[cell] = 255;
+    if (l.sevenColor) {
+      state.hueCounter = static_cast<uint8_t>(state.hueCounter + 11);
+      state.hue[cell] = state.hueCounter;
+    }
+  }
+  if (l.forward) {
+    std::rotate(state.triggers.begin(), state.triggers.begin() + 1, state.triggers.end());
+  } else {
+    std::rotate(state.triggers.rbegin(), state.triggers.rbegin() + 1, state.triggers.rend());
+  }
+}
+
 }  // namespace varnacle::mouse::preview

@@ -69,19 +69,7 @@ Frame growingBar(const Lighting& l, MousePreviewState& state) {
 }
 
 Frame travellingPulses(const Lighting& l, MousePreviewState& state) {
-  for (std::size_t cell = 0; cell < kFiringCells; ++cell) {
-    if (state.triggers[cell] == 0) continue;
-    state.intensity[cell] = 255;
-    if (l.sevenColor) {
-      state.hueCounter = static_cast<uint8_t>(state.hueCounter + 11);
-      state.hue[cell] = state.hueCounter;
-    }
-  }
-  if (l.forward) {
-    std::rotate(state.triggers.begin(), state.triggers.begin() + 1, state.triggers.end());
-  } else {
-    std::rotate(state.triggers.rbegin(), state.triggers.rbegin() + 1, state.triggers.rend());
-  }
+  firePulses(l, state, kFiringCells);
   Frame frame;
   for (int g = 0; g < kGroups; ++g) {
     const auto cell = static_cast<std::size_t>(g);

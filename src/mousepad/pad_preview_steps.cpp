@@ -70,19 +70,7 @@ Frame growingBar(const Lighting& l, PadPreviewState& state) {
 }
 
 Frame travellingPulses(const Lighting& l, PadPreviewState& state) {
-  for (std::size_t cell = 0; cell < kPadFiringCells; ++cell) {
-    if (state.triggers[cell] == 0) continue;
-    state.intensity[cell] = 255;
-    if (l.sevenColor) {
-      state.hueCounter = static_cast<uint8_t>(state.hueCounter + 11);
-      state.hue[cell] = state.hueCounter;
-    }
-  }
-  if (l.forward) {
-    std::rotate(state.triggers.begin(), state.triggers.begin() + 1, state.triggers.end());
-  } else {
-    std::rotate(state.triggers.rbegin(), state.triggers.rbegin() + 1, state.triggers.rend());
-  }
+  firePulses(l, state, kPadFiringCells);
   Frame frame;
   for (int i = 0; i < kPadLights; ++i) {
     const auto cell = static_cast<std::size_t>(i);

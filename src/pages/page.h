@@ -74,6 +74,9 @@ class Page {
   virtual void deviceShown(DeviceKind) {}
   // The device went away (UI thread).
   virtual void deviceGone(DeviceKind) {}
+  // The language changed and the layout's texts were resolved again: texts a
+  // page resolved itself (tool tips) follow here.
+  virtual void languageChanged() {}
 };
 
 }  // namespace varnacle::pages

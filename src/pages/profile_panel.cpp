@@ -192,6 +192,7 @@ std::optional<std::string> ProfilePanel::askProfileFile(bool save) {
 }
 
 std::optional<std::string> ProfilePanel::askProgram() {
+  tellLinkLimitation();
   const platform::ProgramDialogFilter filter = platform::programDialogFilter();
   ui::FileDialogRequest request;
   request.owner = &context_.window;
@@ -233,6 +234,14 @@ void ProfilePanel::reset() {
     if (steps_.current) list_.save(steps_.current());
   }
   if (steps_.apply) steps_.apply();
+}
+
+void ProfilePanel::tellLinkLimitation() {
+  // The link is still kept: it works in a session that can tell.
+  const auto limitation = foreground_ ? foreground_->takeLimitationNotice() : std::nullopt;
+  if (limitation == platform::ForegroundSupport::notOnThisDesktop) message(kLinksUnsupportedText);
+  if (limitation == platform::ForegroundSupport::needsShellExtension)
+    message(kShellExtensionNeededText);
 }
 
 void ProfilePanel::linkChecked(bool checked) {

@@ -9,7 +9,9 @@
 //
 // The panel is a page of its own, added after the device page whose steps
 // it calls. When the device arrives, the SELECT row is selected (loaded and
-// applied) unless it is already the selected one.
+// applied) unless it is already the selected one. Where the foreground
+// program cannot be known, the first program link of the run says so
+// (kLinksUnsupportedText, kShellExtensionNeededText) before the dialog.
 //
 // Threads: UI thread; the watcher runs in the list's worker slot and hands
 // its selections to the UI thread, waiting for each. The panel lives as long
@@ -33,6 +35,12 @@ class ForegroundProgram;
 }  // namespace varnacle::platform
 
 namespace varnacle::pages {
+
+// What a panel says, once per run, when the user links a program where the
+// foreground program cannot be known: on this desktop at all, or on GNOME
+// Shell until the program's extension is enabled.
+inline constexpr std::string_view kLinksUnsupportedText = "message_text_23";
+inline constexpr std::string_view kShellExtensionNeededText = "message_text_24";
 
 // What a device page does with its list's payloads.
 struct ProfileListSteps {
@@ -77,6 +85,7 @@ class ProfilePanel : public Page {
   int selected() const;
   void fillRows();
   void toggle(std::string_view panel);
+  void tellLinkLimitation();
   std::optional<std::string> askProgram();
   std::optional<std::string> askProfileFile(bool save);
 

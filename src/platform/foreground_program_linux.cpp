@@ -1,6 +1,7 @@
-// X11: _NET_ACTIVE_WINDOW of the root window → _NET_WM_PID of that window →
-// the link /proc/PID/exe. Without an X display (Wayland, offscreen) the
-// provider answers unknown.
+// The provider of the desktop session (foreground_session.h), and the X11
+// one: _NET_ACTIVE_WINDOW of the root window → _NET_WM_PID of that window →
+// the link /proc/PID/exe. Without an X display the X11 provider answers
+// unknown.
 //
 // One connection of our own, opened at the first query, used under a mutex.
 // A window that goes away between the two reads raises an X error; the
@@ -16,9 +17,12 @@
 
 #include <array>
 #include <atomic>
+#include <cstdlib>
 #include <mutex>
 
-#include "platform/foreground_program.h"
+#include "platform/folders.h"
+#include "platform/foreground_providers_linux.h"
+#include "platform/foreground_session.h"
 
 namespace varnacle::platform {
 
@@ -52,7 +56,7 @@ class X11ForegroundProgram : public ForegroundProgram {
       lastPid_ = pid.value_or(0);
     }
     if (lastPid_ == 0) return std::nullopt;
-    return programOf(lastPid_);
+    return programOfProcess(static_cast<long>(lastPid_));
   }
 
  private:
@@ -85,14 +89,6 @@ class X11ForegroundProgram : public ForegroundProgram {
     return value;
   }
 
-  static std::optional<std::string> programOf(unsigned long pid) {
-    const std::string link = "/proc/" + std::to_string(pid) + "/exe";
-    std::array<char, 4096> target{};
-    const ssize_t n = readlink(link.c_str(), target.data(), target.size());
-    if (n <= 0 || static_cast<size_t>(n) >= target.size()) return std::nullopt;
-    return std::string(target.data(), static_cast<size_t>(n));
-  }
-
   std::mutex mutex_;
   bool tried_ = false;
   Display* display_ = nullptr;
@@ -102,10 +98,59 @@ class X11ForegroundProgram : public ForegroundProgram {
   unsigned long lastPid_ = 0;
 };
 
+// Where nothing can tell.
+class UnsupportedForegroundProgram : public ForegroundProgram {
+ public:
+  std::optional<std::string> path() override { return std::nullopt; }
+  ForegroundSupport support() override { return ForegroundSupport::notOnThisDesktop; }
+};
+
+bool isSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
+}
+
+std::string environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
 }  // namespace
 
-std::unique_ptr<ForegroundProgram> makeForegroundProgram() {
+std::optional<std::string> programOfProcess(long pid) {
+  if (pid <= 0) return std::nullopt;
+  const std::string link = "/proc/" + std::to_string(pid) + "/exe";
+  std::array<char, 4096> target{};
+  const ssize_t n = readlink(link.c_str(), target.data(), target.size());
+  if (n <= 0 || static_cast<size_t>(n) >= target.size()) return std::nullopt;
+  return std::string(target.data(), static_cast<size_t>(n));
+}
+
+std::unique_ptr<ForegroundProgram> makeX11ForegroundProgram() {
   return std::make_unique<X11ForegroundProgram>();
+}
+
+std::unique_ptr<ForegroundProgram> makeForegroundProgram() {
+  DesktopSession session;
+  session.sessionType = environment("XDG_SESSION_TYPE");
+  session.currentDesktop = environment("XDG_CURRENT_DESKTOP");
+  session.waylandDisplay = isSet("WAYLAND_DISPLAY");
+  session.x11Display = isSet("DISPLAY");
+  session.swaySocket = isSet("SWAYSOCK");
+  // The bus is asked only where its answer can matter.
+  if (isWaylandSession(session) && !session.swaySocket) {
+    session.kwinOnBus = sessionBusHasName("org.kde.KWin");
+    session.gnomeShellOnBus = sessionBusHasName("org.gnome.Shell");
+  }
+  switch (chooseForegroundProvider(session)) {
+    case ForegroundProvider::x11: return makeX11ForegroundProgram();
+    case ForegroundProvider::sway: return makeSwayForegroundProgram(environment("SWAYSOCK"));
+    case ForegroundProvider::kwin:
+      return makeKWinForegroundProgram(resourceFolder() / "kwin" / "foreground.js");
+    case ForegroundProvider::gnome: return makeGnomeForegroundProgram();
+    case ForegroundProvider::none: break;
+  }
+  return std::make_unique<UnsupportedForegroundProgram>();
 }
 
 // Programs here carry no extension: the dialog lists every file.

@@ -165,6 +165,11 @@ class Window {
   void addFont(int id, Font font, bool isDefault);
   // The font by index (-1 or unknown: the default font).
   Font font(int id) const;
+  // `text` as it fits one line `width` pixels wide in font `fontId`: itself
+  // when it fits, else its beginning with an ellipsis (with `keepEnd` its
+  // beginning and its end around one). A little room is kept, so the text
+  // also fits at the scaled font sizes of a scaled display.
+  std::string elidedText(int fontId, std::string_view text, int width, bool keepEnd = false) const;
   void addStyle(std::string name, std::vector<std::pair<std::string, std::string>> attributes);
   // The attributes of a named style (null if unknown).
   const std::vector<std::pair<std::string, std::string>>* style(std::string_view name) const;

@@ -28,7 +28,7 @@ constexpr auto kProgramTextIds = std::to_array<std::string_view>(
      "message_text_6", "message_text_7", "message_text_8", "message_text_9", "message_text_11",
      "message_text_12", "message_text_13", "message_text_14", "message_text_15", "message_text_16",
      "message_text_17", "message_text_18", "message_text_19", "message_text_20", "message_text_21",
-     "message_text_22",
+     "message_text_22", "message_text_23", "message_text_24",
      // Mouse buttons, swings, DPI steps, fire key; macro mouse steps.
      "mouse_key_left", "mouse_key_middle", "mouse_key_right", "mouse_key_forward", "mouse_key_back",
      "mouse_key_left_Swing", "mouse_key_right_Swing", "mouse_key_up_Swing", "mouse_key_down_Swing",
@@ -83,9 +83,9 @@ constexpr auto kProgramTextIds = std::to_array<std::string_view>(
      "deng_mode_text", "deng_brightness_text", "deng_speed_text", "deng_direction_text",
      "deng_left_text", "deng_right_text", "deng_7color_text", "deng_color_text",
      "deng_same_mode_text", "kb_deng_custom_table_text", "kb_deng_all_bright_text",
-     "kb_deng_all_kill_text", "profile_text", "profile_add_text", "profile_delete_text",
-     "profile_copy_text", "profile_rename_text", "profile_import_text", "profile_export_text",
-     "profile_reset_text", "profile_save_text", "profile_link_text",
+     "kb_deng_all_kill_text", "kb_deng_custom_color_text", "profile_text", "profile_add_text",
+     "profile_delete_text", "profile_copy_text", "profile_rename_text", "profile_import_text",
+     "profile_export_text", "profile_reset_text", "profile_save_text", "profile_link_text",
      // Button page and the upload's end.
      "setting_failed_text", "key_function_text", "key_fct_default_text", "key_fct_mouse_text",
      "key_fct_swing_lr_text", "key_fct_swing_ud_text", "key_fct_dpi_text",
@@ -94,7 +94,8 @@ constexpr auto kProgramTextIds = std::to_array<std::string_view>(
      "key_values_text", "key_fire_count_text", "key_fire_interval_text", "key_capture_text",
      "key_play_mode_1_text", "key_play_mode_2_text", "key_play_mode_3_text",
      "key_play_mode_4_text", "key_play_repeat_text", "key_repeat_count_text", "key_save_text",
-     "key_default_text", "cursor_sequence_text", "cursor_bullet_text", "cursor_pause_text",
+     "key_default_text", "kb_key_hint_text", "kb_key_none_text", "cursor_sequence_text",
+     "cursor_bullet_text", "cursor_pause_text",
      "cursor_x_text", "cursor_y_text", "cursor_path_text", "cursor_reset_text", "cursor_send_text",
      // Names of controls that show no text of their own, by layout name.
      "skinbtn", "minbtn", "maxbtn", "restorebtn", "closebtn", "ms_Deng_FXL_btn",

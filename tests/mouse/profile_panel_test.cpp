@@ -343,6 +343,44 @@ TEST_F(ProfilePanelTest, LinkOptionAndButton) {
   EXPECT_EQ(control("ms_deng_profile_link_edit")->text(), "sh");
 }
 
+TEST_F(ProfilePanelTest, WhereNothingTellsTheProgramInFrontTheFirstLinkSaysSoOnce) {
+  seed(ProfileListKind::mouseLighting, {"A", "B", "C"}, 1);
+  foreground.setSupport(platform::ForegroundSupport::notOnThisDesktop);
+  startWithMouse();
+  const ProfileRegistry r(ProfileListKind::mouseLighting);
+  lightingPanel->selectRow(1);
+  click("ms_profile_fun_spread_btn");
+
+  // Told before the dialog; the link is kept for sessions that can tell.
+  dialogs.answer(kProgram);
+  checkLink();
+  EXPECT_EQ(boxes, std::vector<std::string>{"message_text_23"});
+  EXPECT_TRUE(r.linked(1));
+  // Once per run, whichever panel or control links next.
+  lightingPanel->selectRow(2);
+  dialogs.answer("/usr/bin/env");
+  checkLink();
+  dialogs.answer(kProgram);
+  click("ms_deng_profile_link_btn");
+  EXPECT_EQ(boxes, std::vector<std::string>{"message_text_23"});
+  EXPECT_EQ(r.process(2), kProgram);
+}
+
+TEST_F(ProfilePanelTest, OnGnomeWithoutTheExtensionTheFirstLinkSaysHowToEnableIt) {
+  foreground.setSupport(platform::ForegroundSupport::needsShellExtension);
+  startWithMouse();
+  click("ms_profile_fun_spread_btn");
+  dialogs.cancel();
+  checkLink();
+  EXPECT_EQ(boxes, std::vector<std::string>{"message_text_24"});
+  // Enabled since: links work, and nothing more is said.
+  foreground.setSupport(platform::ForegroundSupport::answers);
+  dialogs.answer(kProgram);
+  checkLink();
+  EXPECT_EQ(boxes, std::vector<std::string>{"message_text_24"});
+  EXPECT_TRUE(linkCheck()->isChecked());
+}
+
 TEST_F(ProfilePanelTest, TheWatcherSelectsTheLinkedRowAndGivesTheUsersRowBack) {
   seed(ProfileListKind::mouseKeys, {"K0", "K1", "K2"}, 0x10);
   start();

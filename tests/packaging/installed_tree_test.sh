@@ -31,6 +31,9 @@ for file in \
   usr/share/varnacle-driver/msdengdefault.led usr/share/varnacle-driver/mskeydefault.pro \
   usr/share/varnacle-driver/mpdengdefault.led usr/share/varnacle-driver/name_1.cur \
   usr/share/varnacle-driver/name_4.cur \
+  usr/share/varnacle-driver/kwin/foreground.js \
+  usr/share/gnome-shell/extensions/foreground@varnacle.org/metadata.json \
+  usr/share/gnome-shell/extensions/foreground@varnacle.org/extension.js \
   usr/lib/udev/rules.d/70-varnacle-driver.rules \
   usr/share/applications/org.varnacle.driver.desktop \
   usr/share/metainfo/org.varnacle.driver.metainfo.xml \

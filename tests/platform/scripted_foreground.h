@@ -1,5 +1,6 @@
 #pragma once
-// A foreground program that answers what the test sets; any thread.
+// A foreground program that answers what the test sets (the path, and
+// whether this desktop can tell it); any thread.
 #include <mutex>
 #include <optional>
 #include <string>
@@ -15,14 +16,23 @@ class ScriptedForeground : public ForegroundProgram {
     std::lock_guard lock(mutex_);
     path_ = std::move(path);
   }
+  void setSupport(ForegroundSupport support) {
+    std::lock_guard lock(mutex_);
+    support_ = support;
+  }
   std::optional<std::string> path() override {
     std::lock_guard lock(mutex_);
     return path_;
+  }
+  ForegroundSupport support() override {
+    std::lock_guard lock(mutex_);
+    return support_;
   }
 
  private:
   std::mutex mutex_;
   std::optional<std::string> path_;
+  ForegroundSupport support_ = ForegroundSupport::answers;
 };
 
 }  // namespace varnacle::platform::test

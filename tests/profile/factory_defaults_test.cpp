@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "keyboard/keyboard_config.h"
 #include "macro/action_file.h"
 #include "macro/macro_key_table.h"
 #include "mouse/cursor_image.h"
@@ -40,31 +41,18 @@ TEST(FactoryDefaults, MouseKeysAreTheButtonsOfANeverReadMouse) {
   EXPECT_TRUE(std::all_of(table.begin() + 21, table.end(), [](uint8_t b) { return b == 0; }));
 }
 
-TEST(FactoryDefaults, KeyboardKeysAreTheExpectedLayoutInDeviceOrder) {
+TEST(FactoryDefaults, KeyboardKeysAreTheKeysOfANeverReadKeyboard) {
   const std::vector<uint8_t> table = readDefault(ProfileListKind::keyboardKeys);
-  std::set<uint8_t> modifiers;
-  std::set<uint8_t> usages;
-  int fnKeys = 0;
-  for (size_t k = 0; k < 126; ++k) {
-    const uint8_t type = table[3 * k], p1 = table[3 * k + 1], p2 = table[3 * k + 2];
-    if (type == 0xA0) {
-      ++fnKeys;
-      continue;
-    }
-    ASSERT_EQ(type, 0x20) << k;
-    if (p1 != 0) {
-      EXPECT_EQ(p2, 0) << k;
-      EXPECT_TRUE(modifiers.insert(p1).second) << k;
-      EXPECT_NE(macro::findModifierRow(p1), nullptr) << k;
-    } else if (p2 != 0) {
-      EXPECT_TRUE(usages.insert(p2).second) << "usage twice at " << k;
-      EXPECT_TRUE(macro::findUsageRow(p2) != nullptr || p2 == 0x64) << k;
-    }
-  }
-  EXPECT_EQ(fnKeys, 1);
-  EXPECT_EQ(modifiers.size(), 8u);
-  EXPECT_EQ(table[2], 0x29);  // Esc first
-  EXPECT_TRUE(std::all_of(table.begin() + 378, table.end(), [](uint8_t b) { return b == 0; }));
+  const auto& keys = keyboard::kInitialKeyboardKeys;
+  EXPECT_TRUE(std::equal(keys.begin(), keys.end(), table.begin()));
+  EXPECT_TRUE(std::all_of(table.begin() + keys.size(), table.end(), [](uint8_t b) { return !b; }));
+  // Every key of the picture finds its record in it.
+  const keyboard::KeyPositionMap map =
+      keyboard::buildKeyPositionMap(table, int(keyboard::kInitialKeyCount));
+  for (size_t n = 0; n < keyboard::kKeyPositionCount; ++n)
+    EXPECT_EQ(map[n] == keyboard::kNoDeviceKey,
+              keyboard::kExpectedDefaultRecords[n] == keyboard::kNoKeyRecord)
+        << n;
 }
 
 TEST(FactoryDefaults, LightingRecordsHoldValuesInTheirRanges) {

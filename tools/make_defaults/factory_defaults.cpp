@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "keyboard/keyboard_config.h"
 #include "macro/action_file.h"
 #include "macro/macro_action.h"
 #include "mouse/fire_key_bullets.h"
@@ -20,19 +21,6 @@ struct KeyRecord {
   uint8_t type, p1, p2;
 };
 
-constexpr KeyRecord key(uint8_t usage) {
-  return {0x20, 0x00, usage};
-}
-constexpr KeyRecord mod(uint8_t bits) {
-  return {0x20, bits, 0x00};
-}
-constexpr KeyRecord none() {
-  return {0x20, 0x00, 0x00};
-}
-constexpr KeyRecord fn() {
-  return {0xA0, 0x02, 0x02};
-}
-
 // Mouse buttons 0–6 as a mouse leaves the factory: left, middle, right,
 // forward, back, DPI loop, and the seventh button without a function.
 constexpr std::array<KeyRecord, 7> kMouseButtons = {{
@@ -43,32 +31,6 @@ constexpr std::array<KeyRecord, 7> kMouseButtons = {{
     {0x10, 0x08, 0x00},
     {0x13, 0x03, 0x00},
     {0x05, 0x05, 0x05},
-}};
-
-// The keyboard's own layout, one record per key position 0–125 in device
-// order: key(usage) a key, mod(bits) a modifier, none() no key, fn() the Fn key.
-constexpr std::array<KeyRecord, 126> kKeyboardKeys = {{
-    key(0x29), key(0x3A), key(0x3B), key(0x3C), key(0x3D), key(0x3E),  // 0-5
-    key(0x3F), key(0x40), key(0x41), key(0x42), key(0x43), key(0x44),  // 6-11
-    key(0x45), key(0x46), key(0x47), key(0x48), none(),    none(),     // 12-17
-    none(),    none(),    none(),    key(0x35), key(0x1E), key(0x1F),  // 18-23
-    key(0x20), key(0x21), key(0x22), key(0x23), key(0x24), key(0x25),  // 24-29
-    key(0x26), key(0x27), key(0x2D), key(0x2E), key(0x2A), key(0x49),  // 30-35
-    key(0x4A), key(0x4B), key(0x53), key(0x54), key(0x55), key(0x56),  // 36-41
-    key(0x2B), key(0x14), key(0x1A), key(0x08), key(0x15), key(0x17),  // 42-47
-    key(0x1C), key(0x18), key(0x0C), key(0x12), key(0x13), key(0x2F),  // 48-53
-    key(0x30), key(0x31), key(0x4C), key(0x4D), key(0x4E), key(0x5F),  // 54-59
-    key(0x60), key(0x61), none(),    key(0x39), key(0x04), key(0x16),  // 60-65
-    key(0x07), key(0x09), key(0x0A), key(0x0B), key(0x0D), key(0x0E),  // 66-71
-    key(0x0F), key(0x33), key(0x34), key(0x28), key(0x5C), key(0x5D),  // 72-77
-    key(0x5E), none(),    none(),    none(),    none(),    none(),     // 78-83
-    mod(0x02), key(0x1D), key(0x1B), key(0x06), key(0x19), key(0x05),  // 84-89
-    key(0x11), key(0x10), key(0x36), key(0x37), key(0x38), mod(0x20),  // 90-95
-    key(0x52), key(0x59), key(0x5A), key(0x5B), none(),    none(),     // 96-101
-    key(0x64), none(),    none(),    mod(0x01), mod(0x08), mod(0x04),  // 102-107
-    key(0x2C), mod(0x40), fn(),      key(0x65), mod(0x10), key(0x50),  // 108-113
-    key(0x51), key(0x4F), key(0x62), key(0x63), key(0x58), key(0x57),  // 114-119
-    none(),    none(),    none(),    none(),    none(),    mod(0x80),  // 120-125
 }};
 
 // DPI stages as slider positions: position v means 200 + 100·v DPI below 49
@@ -175,6 +137,16 @@ std::vector<uint8_t> keyboardLighting() {
   return block;
 }
 
+// The keys of a keyboard that has a key for every position of the picture,
+// in device order: the table the key page starts from before any keyboard
+// is read.
+std::vector<uint8_t> keyboardKeys() {
+  std::vector<uint8_t> table = payload(ProfileListKind::keyboardKeys);
+  std::copy(keyboard::kInitialKeyboardKeys.begin(), keyboard::kInitialKeyboardKeys.end(),
+            table.begin());
+  return table;
+}
+
 std::vector<uint8_t> keyTable(ProfileListKind kind, std::span<const KeyRecord> records) {
   std::vector<uint8_t> table = payload(kind);
   putRecords(table, records);
@@ -213,9 +185,7 @@ bool writeProfile(const std::filesystem::path& folder, ProfileListKind kind,
 
 bool writeFactoryDefaults(const std::filesystem::path& folder) {
   bool ok = writeProfile(folder, ProfileListKind::keyboardLighting, keyboardLighting());
-  ok = writeProfile(folder, ProfileListKind::keyboardKeys,
-                    keyTable(ProfileListKind::keyboardKeys, kKeyboardKeys)) &&
-       ok;
+  ok = writeProfile(folder, ProfileListKind::keyboardKeys, keyboardKeys()) && ok;
   ok = writeProfile(folder, ProfileListKind::mouseLighting, mouseLighting()) && ok;
   ok = writeProfile(folder, ProfileListKind::mouseKeys,
                     keyTable(ProfileListKind::mouseKeys, kMouseButtons)) &&

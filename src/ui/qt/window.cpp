@@ -1,6 +1,7 @@
 // Windows: the top-level widget, modal runs, timers, messages and the registry
 // that lets other threads address a window by id.
 #include <QCloseEvent>
+#include <QFontMetricsF>
 #include <QHideEvent>
 #include <QKeyEvent>
 #include <QShowEvent>
@@ -422,6 +423,17 @@ Window::Font Window::font(int id) const {
   auto it = fonts_.find(id);
   if (it == fonts_.end()) it = fonts_.find(defaultFont_);
   return it == fonts_.end() ? Font{} : it->second;
+}
+
+std::string Window::elidedText(int fontId, std::string_view text, int width, bool keepEnd) const {
+  // Whole pixel font sizes at 125 % and 150 % are up to 4 % larger than the
+  // exact scale.
+  constexpr double kScaleRoom = 0.94;
+  const QFontMetricsF metrics(fontFor(this, fontId));
+  const QString whole = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  return metrics
+      .elidedText(whole, keepEnd ? Qt::ElideMiddle : Qt::ElideRight, std::max(0, width) * kScaleRoom)
+      .toStdString();
 }
 
 void Window::addStyle(std::string name,

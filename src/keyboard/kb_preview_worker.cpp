@@ -1,0 +1,61 @@
+#include "keyboard/kb_preview_worker.h"
+
+#include "platform/worker_slots.h"
+
+namespace varnacle::keyboard {
+
+KeyboardPreviewWorker::KeyboardPreviewWorker(const KeyboardLighting& lighting,
+                                             const device::DeviceSession& keyboard,
+                                             KeyboardPreview& preview, device::PreviewTicks& ticks,
+                                             mouse::FrameSink sink)
+    : lighting_(lighting),
+      keyboard_(keyboard),
+      preview_(preview),
+      ticks_(ticks),
+      sink_(std::move(sink)) {}
+
+void KeyboardPreviewWorker::run(platform::Event& stop) {
+  stop.wait(timing.startDelay);
+  platform::runWorkerLoop(platform::WorkerSlot::keyboardPreview, stop, [&] { return pass(stop); });
+}
+
+bool KeyboardPreviewWorker::pass(platform::Event& stop) {
+  passes_.fetch_add(1, std::memory_order_relaxed);
+  const KeyboardLightingBlock before = lighting_.block();
+  const int mode = before.mode();
+  if (stop.wait(keyboardPassDelay(mode, before.bytes[kSpeed]))) return true;
+  if (!keyboard_.online.load()) {
+    last_.clear();
+    stop.wait(timing.offlinePause);
+    return true;
+  }
+  if (keyboard_.lightingSync.load()) {
+    last_.clear();
+    return true;
+  }
+  const auto pause = keyboardFramePause(mode);
+  if (pause.count() > 0 && stop.wait(pause)) return true;
+  const KeyboardLightingBlock now = lighting_.block();
+  Record record{};
+  std::copy_n(now.bytes.begin(), record.size(), record.begin());
+  const CustomTable custom = now.customTable(now.customTableIndex());
+  const bool reactive = now.mode() == kReactiveMode;
+  Frame frame =
+      preview_.step({record, custom, ticks_.freeCounter(), reactive && ticks_.takeTick()});
+  if (frame.empty()) {
+    if (!reactive) {
+      // A mode the preview cannot draw: nothing changes until the record does.
+      last_.clear();
+      stop.wait(timing.idlePause);
+    }
+    return true;
+  }
+  const auto at = std::chrono::steady_clock::now();
+  if (frame == last_ && at - lastHanded_ < timing.repaintInterval) return true;
+  last_ = frame;
+  lastHanded_ = at;
+  sink_(std::move(frame));
+  return true;
+}
+
+}  // namespace varnacle::keyboard
