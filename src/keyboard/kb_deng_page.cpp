@@ -110,6 +110,8 @@ void KbDengPage::startWorkers() {
       lighting_, context_.session(DeviceKind::keyboard), preview_, context_.previewTicks,
       [this](Frame frame) { pacer_.post(0, std::move(frame)); });
   worker_->timing = timing_.preview;
+  worker_->timing.shortestFrame = timing_.frameInterval;
+  worker_->gate = &context_.previewGate;
   context_.workerSlots.start(platform::WorkerSlot::keyboardPreview,
                              [w = worker_.get()](platform::Event& stop) { w->run(stop); });
 }

@@ -21,31 +21,44 @@ void KeyboardPreviewWorker::run(platform::Event& stop) {
 
 bool KeyboardPreviewWorker::pass(platform::Event& stop) {
   passes_.fetch_add(1, std::memory_order_relaxed);
+  if (mouse::restAtGate(gate, stop, catchUp_, &last_)) return true;
   const KeyboardLightingBlock before = lighting_.block();
   const int mode = before.mode();
-  if (stop.wait(keyboardPassDelay(mode, before.bytes[kSpeed]))) return true;
+  // One pass of the specified pace; a pace faster than a frame is made up
+  // once per frame. The reactive mode follows the ticks, pass by pass.
+  const auto pace =
+      keyboardPassDelay(mode, before.bytes[kSpeed]) + keyboardFramePause(mode);
+  const bool batched = pace < timing.shortestFrame && mode != kReactiveMode;
+  if (stop.wait(batched ? timing.shortestFrame : keyboardPassDelay(mode, before.bytes[kSpeed])))
+    return true;
   if (!keyboard_.online.load()) {
     last_.clear();
+    catchUp_.restart();
     stop.wait(timing.offlinePause);
     return true;
   }
   if (keyboard_.lightingSync.load()) {
     last_.clear();
+    catchUp_.restart();
     return true;
   }
   const auto pause = keyboardFramePause(mode);
-  if (pause.count() > 0 && stop.wait(pause)) return true;
+  if (!batched && pause.count() > 0 && stop.wait(pause)) return true;
+  const int steps = batched ? catchUp_.due(std::chrono::steady_clock::now(), pace) : 1;
+  if (!batched) catchUp_.restart();
   const KeyboardLightingBlock now = lighting_.block();
   Record record{};
   std::copy_n(now.bytes.begin(), record.size(), record.begin());
   const CustomTable custom = now.customTable(now.customTableIndex());
   const bool reactive = now.mode() == kReactiveMode;
-  Frame frame =
-      preview_.step({record, custom, ticks_.freeCounter(), reactive && ticks_.takeTick()});
+  Frame frame;
+  for (int i = 0; i < steps; ++i)
+    frame = preview_.step({record, custom, ticks_.freeCounter(), reactive && ticks_.takeTick()});
   if (frame.empty()) {
     if (!reactive) {
       // A mode the preview cannot draw: nothing changes until the record does.
       last_.clear();
+      catchUp_.restart();
       stop.wait(timing.idlePause);
     }
     return true;

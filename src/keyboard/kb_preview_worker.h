@@ -18,13 +18,18 @@
 // loop adds 1 ms between passes. A frame equal to the one handed on just
 // before goes again only after repaintInterval (1000 ms), so a steady or dark
 // picture costs next to no UI work. Every wait ends early when the stop event
-// is set; the thread then writes its slot's stop line and returns.
+// is set; the thread then writes its slot's stop line and returns. The gate
+// and the shortest frame work as for the mouse preview
+// (mouse/preview_workers.h): no passes while the gate is closed, and a pace
+// shorter than timing.shortestFrame made up once per frame (not the reactive
+// mode, which follows the ticks).
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 
 #include "device/device_session.h"
 #include "device/live_lighting.h"
+#include "device/preview_pacing.h"
 #include "keyboard/keyboard_lighting.h"
 #include "mouse/preview_workers.h"
 #include "platform/event.h"
@@ -36,6 +41,8 @@ struct KeyboardPreviewTiming {
   std::chrono::milliseconds offlinePause{100};
   std::chrono::milliseconds repaintInterval{1000};
   std::chrono::milliseconds idlePause{100};  // after a pass of a mode it cannot draw
+  // A pace faster than this is made up once per this time (0: never).
+  std::chrono::milliseconds shortestFrame{0};
 };
 
 class KeyboardPreviewWorker {
@@ -47,6 +54,8 @@ class KeyboardPreviewWorker {
                         mouse::FrameSink sink);
 
   KeyboardPreviewTiming timing;
+  // Where each pass waits while the picture cannot be seen; null: never.
+  const device::PreviewGate* gate = nullptr;
 
   // The thread body for worker slot 5.
   void run(platform::Event& stop);
@@ -64,6 +73,7 @@ class KeyboardPreviewWorker {
   mouse::FrameSink sink_;
   Frame last_;
   std::chrono::steady_clock::time_point lastHanded_;
+  device::StepCatchUp catchUp_;
 };
 
 }  // namespace varnacle::keyboard
