@@ -24,7 +24,7 @@ bool KeyboardPreviewWorker::pass(platform::Event& stop) {
   if (mouse::restAtGate(gate, stop, catchUp_, &last_)) return true;
   const KeyboardLightingBlock before = lighting_.block();
   const int mode = before.mode();
-  // One pass of the specified pace; a pace faster than a frame is made up
+  // One pass at the effect's own pace; a pace faster than a frame is made up
   // once per frame. The reactive mode follows the ticks, pass by pass.
   const auto pace =
       keyboardPassDelay(mode, before.bytes[kSpeed]) + keyboardFramePause(mode);

@@ -95,7 +95,7 @@ bool MousePreviewWorker::pass(platform::Event& stop) {
   const int speed = before[kSpeed];
   const uint8_t mode = before[kLightMode];
   const bool pausesBeforeStep = mode == 0 || mode == 4 || mode == 5;
-  // One pass of the specified pace; a pace faster than a frame is made up
+  // One pass at the effect's own pace; a pace faster than a frame is made up
   // once per frame.
   const milliseconds pace = milliseconds(2 * speed + 3) + milliseconds(10 * speed) +
                             (pausesBeforeStep ? timing.stepPause : milliseconds(0));

@@ -44,7 +44,7 @@ bool PadPreviewWorker::pass(platform::Event& stop) {
   passes_.fetch_add(1, std::memory_order_relaxed);
   if (mouse::restAtGate(gate, stop, catchUp_, &last_)) return true;
   const Record before = live_.snapshot(DeviceKind::mousePad);
-  // One pass of the specified pace; a pace faster than a frame is made up
+  // One pass at the effect's own pace; a pace faster than a frame is made up
   // once per frame. The sliding block's turn pauses after its step, so it
   // always goes pass by pass.
   const milliseconds pace =
