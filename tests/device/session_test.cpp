@@ -141,11 +141,13 @@ TEST_F(MouseSession, ReplyAfterTwoSilentAttemptsSucceeds) {
 
 TEST_F(MouseSession, LateReplyOfAnAbandonedRequestIsNotTakenForTheNextOne) {
   sim.session->attempts = 1;
-  sim.device->setReplyDelay(60ms);
+  // Far beyond the 20 ms read limit, so a loaded machine that wakes the
+  // reader late still finds no reply.
+  sim.device->setReplyDelay(500ms);
   std::array<uint8_t, 56> record{};
   EXPECT_EQ(sim.session->readBlock(64, record), kResultNoReply);
   sim.device->setReplyDelay(0ms);
-  std::this_thread::sleep_for(80ms);  // the late reply for address 64 is now waiting
+  std::this_thread::sleep_for(600ms);  // the late reply for address 64 is now waiting
 
   platform::DebugCapture capture;
   ASSERT_EQ(sim.session->readBlock(128, record), kResultOk);

@@ -22,12 +22,12 @@
 #include "pages/page_messages.h"
 #include "pages/profile_panel.h"
 #include "profile/profile_file.h"
-#include "profile/profile_registry.h"
 #include "sim/virtual_device.h"
 #include "ui/application.h"
 #include "ui/language.h"
 #include "ui/menu.h"
 #include "ui/qt/native.h"
+#include "../profile/one_profile_list.h"
 
 namespace varnacle::keyboard {
 namespace {
@@ -60,11 +60,7 @@ struct KbDengPageTest : app::test::MainWindowHarness {
 
   void SetUp() override {
     MainWindowHarness::SetUp();
-    const profile::ProfileRegistry registry(profile::ProfileListKind::keyboardLighting);
-    ASSERT_TRUE(registry.setCount(1));
-    ASSERT_TRUE(registry.setName(0, "Configuration File1"));
-    ASSERT_TRUE(registry.setSelect(0));
-    profileFile = registry.profilePath("Configuration File1");
+    profileFile = profile::test::setUpOneProfile(profile::ProfileListKind::keyboardLighting, "Configuration File1");
 
     auto memory = keyboard->memory();
     uint8_t* r = memory.settings.data();

@@ -19,6 +19,7 @@
 #include "macro/macro_store.h"
 #include "profile/profile_file.h"
 #include "profile/profile_registry.h"
+#include "../profile/one_profile_list.h"
 
 namespace varnacle::keyboard {
 namespace {
@@ -34,10 +35,7 @@ class KeyboardKeyApplyTest : public testing::TestDocuments {
  protected:
   void SetUp() override {
     TestDocuments::SetUp();
-    const profile::ProfileRegistry keys(profile::ProfileListKind::keyboardKeys);
-    ASSERT_TRUE(keys.setCount(1));
-    ASSERT_TRUE(keys.setName(0, "Keys"));
-    ASSERT_TRUE(keys.setSelect(0));
+    profile::test::setUpOneProfile(profile::ProfileListKind::keyboardKeys, "Keys");
     ASSERT_TRUE(sim.connected);
     ASSERT_TRUE(config.readAll(*sim.session, live).message.empty());
     sim.device->clearLog();

@@ -30,6 +30,7 @@
 #include "ui/language.h"
 #include "ui/modal_responder.h"
 #include "ui/qt/native.h"
+#include "../profile/one_profile_list.h"
 
 namespace varnacle::macro {
 namespace {
@@ -77,10 +78,7 @@ struct MacroPageTest : app::test::MainWindowHarness {
   void SetUp() override {
     MainWindowHarness::SetUp();
     mouse::test::setUpOneMouseLightingProfile();
-    const profile::ProfileRegistry keys(profile::ProfileListKind::mouseKeys);
-    ASSERT_TRUE(keys.setCount(1));
-    ASSERT_TRUE(keys.setName(0, "Desk"));
-    ASSERT_TRUE(keys.setSelect(0));
+    profile::test::setUpOneProfile(profile::ProfileListKind::mouseKeys, "Desk");
   }
 
   void TearDown() override {

@@ -18,6 +18,7 @@
 #include "profile/paths.h"
 #include "profile/profile_file.h"
 #include "profile/profile_registry.h"
+#include "../profile/one_profile_list.h"
 
 namespace varnacle::mouse {
 namespace {
@@ -273,13 +274,11 @@ TEST_F(MouseConfigTest, TheSelectedLightingProfileIsTheFileWritten) {
 }
 
 TEST_F(MouseConfigTest, ASelectedNameThatLeadsOutOfTheFolderIsNotWritten) {
-  const profile::ProfileRegistry registry(profile::ProfileListKind::mouseLighting);
-  ASSERT_TRUE(registry.setCount(1));
-  ASSERT_TRUE(registry.setName(0, "../escape"));
-  ASSERT_TRUE(registry.setSelect(0));
+  const std::filesystem::path escaped =
+      profile::test::setUpOneProfile(profile::ProfileListKind::mouseLighting, "../escape");
 
   EXPECT_FALSE(saveMouseLightingProfile(patternRecord(1)));
-  EXPECT_FALSE(std::filesystem::exists(registry.profilePath("../escape")));
+  EXPECT_FALSE(std::filesystem::exists(escaped));
 }
 
 TEST_F(MouseConfigTest, NothingIsSavedIntoAProfileTheListDoesNotHold) {

@@ -21,6 +21,7 @@
 #include "mouse/mouse_config.h"
 #include "profile/profile_file.h"
 #include "profile/profile_registry.h"
+#include "../profile/one_profile_list.h"
 
 namespace varnacle::mouse {
 namespace {
@@ -43,10 +44,7 @@ class MouseKeyApplyTest : public testing::TestDocuments {
   void SetUp() override {
     TestDocuments::SetUp();
     test::setUpOneMouseLightingProfile();
-    const profile::ProfileRegistry keys(profile::ProfileListKind::mouseKeys);
-    ASSERT_TRUE(keys.setCount(1));
-    ASSERT_TRUE(keys.setName(0, "Keys"));
-    ASSERT_TRUE(keys.setSelect(0));
+    profile::test::setUpOneProfile(profile::ProfileListKind::mouseKeys, "Keys");
     ASSERT_TRUE(sim.connected);
 
     sim::DeviceMemory memory = sim.device->memory();

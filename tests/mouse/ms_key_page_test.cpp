@@ -28,6 +28,7 @@
 #include "ui/language.h"
 #include "ui/modal_responder.h"
 #include "ui/qt/native.h"
+#include "../profile/one_profile_list.h"
 
 namespace varnacle::mouse {
 namespace {
@@ -48,10 +49,7 @@ struct MsKeyPageTest : app::test::MainWindowHarness {
   void SetUp() override {
     MainWindowHarness::SetUp();
     test::setUpOneMouseLightingProfile();
-    const profile::ProfileRegistry keys(profile::ProfileListKind::mouseKeys);
-    ASSERT_TRUE(keys.setCount(1));
-    ASSERT_TRUE(keys.setName(0, "Keys"));
-    ASSERT_TRUE(keys.setSelect(0));
+    profile::test::setUpOneProfile(profile::ProfileListKind::mouseKeys, "Keys");
     responder = app::test::recordMessageBoxes(boxes, 1);
   }
 

@@ -18,10 +18,10 @@
 #include "mousepad/pad_config.h"
 #include "mousepad/pad_preview_steps.h"
 #include "profile/profile_file.h"
-#include "profile/profile_registry.h"
 #include "sim/virtual_device.h"
 #include "ui/dispatcher.h"
 #include "ui/qt/native.h"
+#include "../profile/one_profile_list.h"
 
 namespace varnacle::mousepad {
 namespace {
@@ -53,11 +53,7 @@ struct MpDengPageTest : app::test::MainWindowHarness {
 
   void SetUp() override {
     MainWindowHarness::SetUp();
-    const profile::ProfileRegistry registry(profile::ProfileListKind::mousePadLighting);
-    ASSERT_TRUE(registry.setCount(1));
-    ASSERT_TRUE(registry.setName(0, "Pad File1"));
-    ASSERT_TRUE(registry.setSelect(0));
-    profileFile = registry.profilePath("Pad File1");
+    profileFile = profile::test::setUpOneProfile(profile::ProfileListKind::mousePadLighting, "Pad File1");
 
     auto memory = pad->memory();
     uint8_t* r = memory.settings.data() + 64 * kActive;

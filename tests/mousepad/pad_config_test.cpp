@@ -11,7 +11,7 @@
 #include "../profile/test_documents.h"
 #include "mouse/mouse_lighting_profile.h"
 #include "profile/profile_file.h"
-#include "profile/profile_registry.h"
+#include "../profile/one_profile_list.h"
 
 namespace varnacle::mousepad {
 namespace {
@@ -34,11 +34,7 @@ class PadConfigTest : public testing::TestDocuments {
  protected:
   void SetUp() override {
     TestDocuments::SetUp();
-    const profile::ProfileRegistry registry(profile::ProfileListKind::mousePadLighting);
-    ASSERT_TRUE(registry.setCount(1));
-    ASSERT_TRUE(registry.setName(0, "Pad File1"));
-    ASSERT_TRUE(registry.setSelect(0));
-    profileFile = registry.profilePath("Pad File1");
+    profileFile = profile::test::setUpOneProfile(profile::ProfileListKind::mousePadLighting, "Pad File1");
     ASSERT_TRUE(sim.connected);
     sim::DeviceMemory memory = sim.device->memory();
     for (int k = 0; k < device::kOnBoardProfiles; ++k)
