@@ -133,15 +133,7 @@ void KbDengPage::nameLights() {
 }
 
 void KbDengPage::apply(const Frame& frame) {
-  for (const Tint& t : frame) {
-    if (t.light < 0 || static_cast<std::size_t>(t.light) >= lights_.size()) continue;
-    ui::Control* light = lights_[static_cast<std::size_t>(t.light)];
-    const ui::Color color = mouse::tintToArgb(t.color);
-    // Only lights whose tint changes are repainted.
-    if (!light || (light->changerColor() == color && light->changerAlpha() == t.alpha)) continue;
-    light->setChangerColor(color);
-    light->setChangerAlpha(t.alpha);
-  }
+  mouse::applyFrame(lights_, frame);
 }
 
 void KbDengPage::save() {

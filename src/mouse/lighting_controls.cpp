@@ -11,6 +11,17 @@
 
 namespace varnacle::mouse {
 
+void applyFrame(std::span<ui::Control* const> lights, const Frame& frame) {
+  for (const Tint& t : frame) {
+    if (t.light < 0 || static_cast<std::size_t>(t.light) >= lights.size()) continue;
+    ui::Control* light = lights[static_cast<std::size_t>(t.light)];
+    const ui::Color color = tintToArgb(t.color);
+    if (!light || (light->changerColor() == color && light->changerAlpha() == t.alpha)) continue;
+    light->setChangerColor(color);
+    light->setChangerAlpha(t.alpha);
+  }
+}
+
 namespace {
 
 constexpr int kComponentMax = 255;

@@ -12,13 +12,16 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "device/live_lighting.h"
 #include "mouse/lighting_modes.h"
+#include "mouse/preview_steps.h"
 #include "ui/geometry.h"
 
 namespace varnacle::ui {
+class Control;
 class Edit;
 class Window;
 }  // namespace varnacle::ui
@@ -54,6 +57,11 @@ int leadingComponent(std::string_view text);
 
 // The opaque colour of bytes 6-8 of a lighting record.
 ui::Color lightingColorOf(const device::LiveLighting::Record& record);
+
+// Shows a preview frame on a picture: light n of the frame is lights[n]
+// (numbers outside the span, and null entries, are skipped). Only lights
+// whose tint changes are repainted. UI thread.
+void applyFrame(std::span<ui::Control* const> lights, const Frame& frame);
 
 class LightingControls {
  public:

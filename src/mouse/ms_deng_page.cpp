@@ -103,16 +103,7 @@ void MsDengPage::apply(const Frame& frame, bool shared) {
   // The mouse preview numbers only the mouse's lights, which are the first
   // entries of the shared numbering too.
   const std::size_t limit = shared ? lights_.size() : static_cast<std::size_t>(kMouseLights);
-  for (const Tint& t : frame) {
-    if (t.light < 0 || static_cast<std::size_t>(t.light) >= std::min(limit, lights_.size()))
-      continue;
-    ui::Control* light = lights_[static_cast<std::size_t>(t.light)];
-    const ui::Color color = tintToArgb(t.color);
-    // Only lights whose tint changes are repainted.
-    if (!light || (light->changerColor() == color && light->changerAlpha() == t.alpha)) continue;
-    light->setChangerColor(color);
-    light->setChangerAlpha(t.alpha);
-  }
+  applyFrame(std::span<ui::Control* const>(lights_).first(std::min(limit, lights_.size())), frame);
 }
 
 void MsDengPage::edit(const std::function<void(Record&)>& change) {
