@@ -53,7 +53,7 @@ int run(int argc, char** argv, bool simulate) {
   platform::SingleInstance instance("VELTORDRVER", "TALVORIN_001");
   platform::debugOutput("软件标示：" + std::to_string(pages::msg::kWake));
   if (!instance.isFirst()) {
-    instance.wakeFirst();
+    platform::wakeFirstWithin(instance, std::chrono::seconds(10));
     return 0;
   }
 

@@ -9,9 +9,11 @@
 //
 // Construct and destroy on one thread (the UI thread). The wake handler runs on
 // a background thread owned by this object: hand its work to the UI thread.
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace varnacle::platform {
 
@@ -39,5 +41,17 @@ class SingleInstance {
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
+
+// Second instance: wakes the first, trying again every 50 ms for `patience`
+// while it cannot be reached. A first instance that is still starting holds
+// the lock before it listens; a wake-up sent then would be lost.
+inline bool wakeFirstWithin(SingleInstance& instance, std::chrono::milliseconds patience) {
+  const auto end = std::chrono::steady_clock::now() + patience;
+  while (!instance.wakeFirst()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
 
 }  // namespace varnacle::platform

@@ -47,6 +47,23 @@ TEST_F(SingleInstanceTest, SecondInstanceWakesTheFirstEachTime) {
   EXPECT_TRUE(waitFor(wakes, 2));
 }
 
+// A second start while the first is still building its window: the first
+// holds the lock but listens only later, and still gets the wake-up.
+TEST_F(SingleInstanceTest, AWakeUpWaitsForAFirstInstanceThatIsStillStarting) {
+  auto first = make();
+  ASSERT_TRUE(first.isFirst());
+  std::atomic<int> wakes{0};
+  std::thread starting([&] {
+    std::this_thread::sleep_for(300ms);
+    first.listen([&] { ++wakes; });
+  });
+  auto second = make();
+  EXPECT_FALSE(second.isFirst());
+  EXPECT_TRUE(wakeFirstWithin(second, 10s));
+  starting.join();
+  EXPECT_TRUE(waitFor(wakes, 1));
+}
+
 TEST_F(SingleInstanceTest, LockIsFreedWhenTheFirstInstanceEnds) {
   {
     auto first = make();
