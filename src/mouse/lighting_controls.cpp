@@ -11,6 +11,18 @@
 
 namespace varnacle::mouse {
 
+void storeSingleColor(device::LiveLighting::Record& record, ui::Color color) {
+  record[kRed] = static_cast<uint8_t>(ui::redOf(color));
+  record[kGreen] = static_cast<uint8_t>(ui::greenOf(color));
+  record[kBlue] = static_cast<uint8_t>(ui::blueOf(color));
+  record[kSevenColor] = 0;
+}
+
+void storeColorComponent(device::LiveLighting::Record& record, std::size_t byte, int value) {
+  record[byte] = static_cast<uint8_t>(value);
+  record[kSevenColor] = 0;
+}
+
 void applyFrame(std::span<ui::Control* const> lights, const Frame& frame) {
   for (const Tint& t : frame) {
     if (t.light < 0 || static_cast<std::size_t>(t.light) >= lights.size()) continue;

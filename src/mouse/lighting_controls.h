@@ -63,6 +63,12 @@ ui::Color lightingColorOf(const device::LiveLighting::Record& record);
 // whose tint changes are repainted. UI thread.
 void applyFrame(std::span<ui::Control* const> lights, const Frame& frame);
 
+// A chosen colour as the single colour of a lighting record: bytes 6-8, and
+// the colour cycle (byte 5) off.
+void storeSingleColor(device::LiveLighting::Record& record, ui::Color color);
+// One typed colour component (byte 6, 7 or 8), the colour cycle off.
+void storeColorComponent(device::LiveLighting::Record& record, std::size_t byte, int value);
+
 class LightingControls {
  public:
   LightingControls(ui::Window& window, const LightingControlNames& names);

@@ -180,21 +180,13 @@ void MpDengPage::directionChecked(bool left) {
 void MpDengPage::colorChosen(ui::Color color) {
   controls_.showColor(color);
   controls_.setSevenColorCheck(false);
-  edit([color](Record& r) {
-    r[kRed] = static_cast<uint8_t>(ui::redOf(color));
-    r[kGreen] = static_cast<uint8_t>(ui::greenOf(color));
-    r[kBlue] = static_cast<uint8_t>(ui::blueOf(color));
-    r[kSevenColor] = 0;
-  });
+  edit([color](Record& r) { mouse::storeSingleColor(r, color); });
 }
 
 void MpDengPage::colorEdited(ui::Edit& field, std::size_t byte) {
   const int value = controls_.typedComponent(field);
   controls_.setSevenColorCheck(false);
-  edit([byte, value](Record& r) {
-    r[byte] = static_cast<uint8_t>(value);
-    r[kSevenColor] = 0;
-  });
+  edit([byte, value](Record& r) { mouse::storeColorComponent(r, byte, value); });
   controls_.showTypedColor(
       mouse::lightingColorOf(context_.liveLighting.snapshot(DeviceKind::mousePad)));
 }
