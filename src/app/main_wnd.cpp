@@ -111,7 +111,7 @@ pages::PageContext CMainWnd::pageContext() {
                          slots_,
                          mouseTrigger_,
                          deviceHook_,
-                         previewGate_};
+                         previewGates_};
 }
 
 void CMainWnd::forEachPage(const std::function<void(pages::Page&)>& f) {
@@ -271,7 +271,7 @@ void CMainWnd::startWorkers() {
     l->run(WorkerSlot::keyboardListener, stop);
   });
   forEachPage([](pages::Page& p) { p.startWorkers(); });
-  setTimer(kTimerPreviewTick, timing_.previewTickMs);
+  updatePreviewGates();
   setTimer(kTimerLivePush, timing_.livePushMs);
   startPresence(DeviceKind::keyboard);
   startPresence(DeviceKind::mousePad);
@@ -315,6 +315,7 @@ void CMainWnd::followTabBinding(const ui::Notification& n) {
   if (layout.empty()) return;
   if (auto* tabs = findControl<ui::TabLayout>(layout))
     tabs->selectItem(std::atoi(option->attribute("bindtabindex").c_str()));
+  updatePreviewGates();
 }
 
 void CMainWnd::notify(const ui::Notification& n) {
@@ -499,9 +500,6 @@ void CMainWnd::onTimer(int timerId) {
     case kTimerLivePush:
       liveLighting_.flush({sessions_[0].get(), sessions_[1].get(), sessions_[2].get()});
       break;
-    case kTimerPreviewTick:
-      ticks_.advance();
-      break;
     case kTimerRepaint:
       invalidate();
       relayout();
@@ -513,17 +511,17 @@ void CMainWnd::onTimer(int timerId) {
   }
 }
 
-// Nothing of the previews can be seen while the window is hidden or
-// minimised: they and their tick rest until it is back. (Before the window
-// is first shown they run, as they always did.)
-void CMainWnd::seenChanged(bool seen) {
-  if (seen) {
-    previewGate_.open();
-    setTimer(kTimerPreviewTick, timing_.previewTickMs);
-  } else {
-    previewGate_.close();
-    killTimer(kTimerPreviewTick);
-  }
+// A preview runs only while its picture can be seen: the window shown and
+// not minimised, its page in front.
+void CMainWnd::seenChanged(bool) {
+  updatePreviewGates();
+}
+
+void CMainWnd::updatePreviewGates() {
+  previewGates_.update(isSeen(), [this](std::string_view picture) {
+    const ui::Control* c = findControl(picture);
+    return c && c->isShownInLayout();
+  });
 }
 
 bool CMainWnd::receive(const SkinChangedParam& param) {
@@ -546,13 +544,12 @@ void CMainWnd::shutdown() {
   debugOutput("退出测试");
   hide();
   // Listeners waiting in a send give up now instead of holding the exit;
-  // previews resting at the gate go on to their stop events.
+  // previews resting at their gates go on to their stop events.
   ui::beginShutdown();
-  previewGate_.open();
+  previewGates_.release();
   slots_.stopAll(timing_.shutdownDeadline);
   ui::endShutdown();
   killTimer(kTimerLivePush);
-  killTimer(kTimerPreviewTick);
   if (auto* app = ui::Application::instance()) app->quit(0);
 }
 

@@ -36,7 +36,6 @@ inline constexpr ui::Color kPaletteStartColor = 0xFF0199CB;
 // Timer ids.
 inline constexpr int kTimerProgress = 1;
 inline constexpr int kTimerLivePush = 2;
-inline constexpr int kTimerPreviewTick = 3;
 inline constexpr int kTimerRepaint = 7;
 
 // The progress indicator: its text while an upload runs, the text it ends on
@@ -53,7 +52,6 @@ struct MainTiming {
   std::chrono::milliseconds listenerScan{1000};
   int listenerReadMs = 500;
   int livePushMs = 1000;
-  int previewTickMs = 10;
   std::chrono::milliseconds shutdownDeadline{10000};
 };
 
@@ -84,7 +82,7 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   device::LiveLighting& liveLighting() { return liveLighting_; }
   device::PreviewTicks& previewTicks() { return ticks_; }
   // Open while the window is seen; the previews and the tick rest otherwise.
-  const device::PreviewGate& previewGate() const { return previewGate_; }
+  const device::PreviewGates& previewGates() const { return previewGates_; }
   // Set by the mouse listener on usage 0x0403; taken by the mouse pad preview.
   std::atomic<bool>& mouseTrigger() { return mouseTrigger_; }
   bool chineseLoaded() const { return chinese_; }
@@ -115,6 +113,8 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   // Option "selectchanged" with a "bindtablayout" attribute selects its page.
   void followTabBinding(const ui::Notification& n);
   void releaseCaptureOnTabSwitch(const ui::Notification& n);
+  // Opens the gates of the previews whose pictures can be seen, closes the others.
+  void updatePreviewGates();
   // Presence, UI side.
   void showDevice(DeviceKind kind);
   void hideDevice(DeviceKind kind);
@@ -136,7 +136,7 @@ class CMainWnd : public ui::Window, public ReceiverImpl {
   device::PreviewTicks ticks_;
   // Open from the start: it closes whenever the window, once seen, is
   // hidden or minimised.
-  device::PreviewGate previewGate_;
+  device::PreviewGates previewGates_;
   std::atomic<bool> mouseTrigger_{false};
   ui::TrayIcon tray_;
   std::unique_ptr<ui::Menu> trayMenu_;

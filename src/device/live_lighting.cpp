@@ -75,16 +75,4 @@ void LiveLighting::flush(const std::array<DeviceSession*, 3>& sessions) {
   }
 }
 
-void PreviewTicks::advance() {
-  for (std::size_t i = 0; i < kWrap.size(); ++i) {
-    uint8_t next = static_cast<uint8_t>(counters_[i].load(std::memory_order_relaxed) + 1);
-    if (next >= kWrap[i]) {
-      next = 0;
-      if (i == 0) tick_.store(true, std::memory_order_release);
-    }
-    counters_[i].store(next, std::memory_order_relaxed);
-  }
-  free_.fetch_add(1, std::memory_order_relaxed);
-}
-
 }  // namespace varnacle::device

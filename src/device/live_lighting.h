@@ -1,6 +1,6 @@
 #pragma once
 // Live lighting: the record each device should show now, pushed to the device
-// at most once a second, and the shared clock of the on-screen previews.
+// at most once a second.
 //
 // LiveLighting holds each device's working record (the one every lighting
 // edit changes) and its changed flag. Pages edit on the UI thread, the
@@ -16,7 +16,6 @@
 //   ─┬─────┬───────────┬──────────  (UI thread)
 //    timer 2 ──────────┴─> one WriteLive with the latest record, flag cleared
 #include <array>
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -72,29 +71,6 @@ class LiveLighting {
   std::array<Record, 3> working_{};
   std::array<bool, 3> changed_{};
   std::function<void(DeviceKind)> accessHook_;
-};
-
-// The tick counters the lighting previews pace themselves by. Advanced by the
-// main window's 10 ms timer; read by the preview threads without a lock.
-class PreviewTicks {
- public:
-  // Wrap values of the five counters.
-  static constexpr std::array<uint8_t, 5> kWrap = {2, 2, 3, 4, 5};
-
-  // One 10 ms step: each counter increments and wraps to 0 on reaching its
-  // wrap value; a wrap of the first raises the tick flag; the free counter
-  // increments without bound (modulo 2^32).
-  void advance();
-
-  uint8_t counter(std::size_t i) const { return counters_.at(i).load(std::memory_order_relaxed); }
-  uint32_t freeCounter() const { return free_.load(std::memory_order_relaxed); }
-  // Takes the tick flag: true once per raise.
-  bool takeTick() { return tick_.exchange(false, std::memory_order_acq_rel); }
-
- private:
-  std::array<std::atomic<uint8_t>, 5> counters_{};
-  std::atomic<uint32_t> free_{0};
-  std::atomic<bool> tick_{false};
 };
 
 }  // namespace varnacle::device

@@ -1,16 +1,21 @@
 #pragma once
-// What keeps the on-screen lighting previews cheap: a gate that lets them run
-// only while their pictures can be seen, and a count of the steps that fell
-// due, for a preview whose pace is faster than a frame can be shown.
+// What keeps the on-screen lighting previews cheap: gates that let each of
+// them run only while its picture can be seen, a count of the steps that fell
+// due for a preview whose pace is faster than a frame can be shown, and the
+// previews' tick counters read from the clock instead of advanced by a timer.
 //
-// PreviewGate: open while the main window is shown and not minimised. A
-// preview worker waits at it at the start of every pass, so a program left in
-// the tray all day wakes none of its previews; the presence and listener
-// threads keep their own pacing.
+// PreviewGate: what a preview worker waits at before every pass. PreviewGates
+// holds one per preview with the pictures (page controls) it paints; the
+// main window updates them whenever what can be seen changes, and a gate is
+// open while the window is shown, not minimised, and one of its pictures is
+// on the page in front. So a program left in the tray all day, or a window
+// showing another page, wakes none of the previews it cannot show; the
+// presence and listener threads keep their own pacing.
 //
-//   window   shown ──────┐ hidden / minimised ┌── shown
-//   gate     open        └── closed ──────────┘   open
-//   worker   pass pass pass  (waits, no wake)      pass pass
+//   window   shown ──────────────┐ hidden / minimised ┌── shown
+//   page     lighting ─┐ keys ┌──┼────────────────────┼──
+//   gate     open      └closed┘  └── closed ──────────┘   open
+//   worker   pass pass  (waits)  (waits, no wake)          pass pass
 //
 // StepCatchUp: a worker that would step every 3 ms instead wakes once per
 // frame and makes the steps that fell due since its last frame in one go, so
@@ -19,12 +24,25 @@
 //   steps due   | | | | | | | | | | | | | | | | | | |     every `pace`
 //   worker      ─────────┴─────────┴─────────┴──────     every frame: due() steps
 //
-// Threads: the gate is opened and closed by the UI thread and waited at by any
-// thread; a StepCatchUp belongs to the one worker that uses it.
+// PreviewTicks: the counters a 10 ms timer advancing them since the start
+// would show, computed from the clock when read, so nothing wakes 100 times
+// a second to advance them.
+//
+// Threads: the gates are added and updated by the UI thread and waited at by
+// any thread; a StepCatchUp belongs to the one worker that uses it; the
+// ticks are read from any thread.
+#include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/event.h"
 
@@ -33,8 +51,8 @@ namespace varnacle::device {
 class PreviewGate {
  public:
   // How often a wait at the closed gate looks at its stop event: a worker
-  // stopped on its own ends within this time. The main window opens the gate
-  // before it stops its workers, so shutting down never waits for it.
+  // stopped on its own ends within this time. The main window releases its
+  // gates before it stops its workers, so shutting down never waits for it.
   static constexpr std::chrono::milliseconds kStopCheck{1000};
 
   explicit PreviewGate(bool open = true) : open_(open) {}
@@ -52,6 +70,28 @@ class PreviewGate {
   mutable std::mutex mutex_;
   mutable std::condition_variable opened_;
   bool open_;
+};
+
+class PreviewGates {
+ public:
+  // A gate for a preview that paints the named controls; closed until the
+  // first update finds one of them seen. The reference stays valid as long
+  // as the gates.
+  PreviewGate& add(std::vector<std::string> pictures);
+  // What can be seen changed: each gate opens when the window is seen and
+  // `shown` is true for one of its pictures, and closes otherwise.
+  void update(bool windowSeen, const std::function<bool(std::string_view picture)>& shown);
+  // Opens every gate for good (shutting down: the workers go on to their stop
+  // events); later updates change nothing.
+  void release();
+
+ private:
+  struct Entry {
+    std::vector<std::string> pictures;
+    PreviewGate gate{false};
+  };
+  std::deque<Entry> entries_;  // a deque: growing it keeps references to its gates
+  bool released_ = false;
 };
 
 class StepCatchUp {
@@ -72,6 +112,31 @@ class StepCatchUp {
  private:
   std::optional<Clock::time_point> last_;
   Clock::duration carried_{0};
+};
+
+class PreviewTicks {
+ public:
+  using Clock = std::chrono::steady_clock;
+  static constexpr std::chrono::milliseconds kPeriod{10};
+  // Wrap values of the five counters.
+  static constexpr std::array<uint8_t, 5> kWrap = {2, 2, 3, 4, 5};
+
+  // Counts from `now()` at construction.
+  explicit PreviewTicks(std::function<Clock::time_point()> now = &Clock::now);
+
+  // After n periods: each counter is n modulo its wrap value; the first one
+  // wrapping raises the tick flag; the free counter is n (modulo 2^32).
+  uint8_t counter(std::size_t i) const;
+  uint32_t freeCounter() const;
+  // Takes the tick flag: true once for any number of raises since the last take.
+  bool takeTick();
+
+ private:
+  uint64_t periods() const;
+
+  std::function<Clock::time_point()> now_;
+  Clock::time_point start_;
+  std::atomic<uint64_t> raisesTaken_{0};
 };
 
 }  // namespace varnacle::device

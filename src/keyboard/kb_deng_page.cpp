@@ -111,7 +111,7 @@ void KbDengPage::startWorkers() {
       [this](Frame frame) { pacer_.post(0, std::move(frame)); });
   worker_->timing = timing_.preview;
   worker_->timing.shortestFrame = timing_.frameInterval;
-  worker_->gate = &context_.previewGate;
+  worker_->gate = &context_.previewGates.add({"kb_deng_page"});
   context_.workerSlots.start(platform::WorkerSlot::keyboardPreview,
                              [w = worker_.get()](platform::Event& stop) { w->run(stop); });
 }

@@ -84,7 +84,7 @@ void MsDengPage::startWorkers() {
       [this](Frame frame) { pacer_.post(0, std::move(frame)); });
   mouseWorker_->timing = timing_.mouse;
   mouseWorker_->timing.shortestFrame = timing_.frameInterval;
-  mouseWorker_->gate = &context_.previewGate;
+  mouseWorker_->gate = &context_.previewGates.add({"ms_deng_page"});
   sharedWorker_ = std::make_unique<SharedPreviewWorker>(
       config_.sharedBlock,
       std::array<const device::DeviceSession*, 3>{context_.sessions[0], context_.sessions[1],
@@ -92,7 +92,9 @@ void MsDengPage::startWorkers() {
       [this](Frame frame) { pacer_.post(1, std::move(frame)); });
   sharedWorker_->timing = timing_.shared;
   sharedWorker_->timing.shortestFrame = timing_.frameInterval;
-  sharedWorker_->gate = &context_.previewGate;
+  // The shared preview paints the picture of every synced device.
+  sharedWorker_->gate =
+      &context_.previewGates.add({"ms_deng_page", "mp_deng_page", "kb_deng_page"});
   context_.workerSlots.start(platform::WorkerSlot::mousePreview,
                              [w = mouseWorker_.get()](platform::Event& stop) { w->run(stop); });
   context_.workerSlots.start(platform::WorkerSlot::combinedPreview,

@@ -80,7 +80,7 @@ void MpDengPage::startWorkers() {
       context_.mouseTrigger, [this](Frame frame) { pacer_.post(0, std::move(frame)); });
   worker_->timing = timing_.preview;
   worker_->timing.shortestFrame = timing_.frameInterval;
-  worker_->gate = &context_.previewGate;
+  worker_->gate = &context_.previewGates.add({"mp_deng_page"});
   context_.workerSlots.start(platform::WorkerSlot::mousePadPreview,
                              [w = worker_.get()](platform::Event& stop) { w->run(stop); });
 }

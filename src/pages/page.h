@@ -16,7 +16,7 @@
 namespace varnacle::device {
 class DeviceSession;
 class LiveLighting;
-class PreviewGate;
+class PreviewGates;
 class PreviewTicks;
 }  // namespace varnacle::device
 
@@ -44,8 +44,9 @@ struct PageContext {
   std::atomic<bool>& mouseTrigger;
   // The input hooks of key capture and macro recording.
   CDeviceHook& hooks;
-  // Open while the window can be seen: the lighting previews wait at it.
-  device::PreviewGate& previewGate;
+  // A lighting preview waits at the gate it adds here, with the pictures it
+  // paints: open while one of them can be seen.
+  device::PreviewGates& previewGates;
 
   device::DeviceSession& session(DeviceKind kind) const {
     return *sessions[static_cast<std::size_t>(kind)];

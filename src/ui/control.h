@@ -78,6 +78,10 @@ class Control {
   // SetVisible / IsVisible: the control's own flag (a hidden parent hides it too).
   void setVisible(bool visible);
   bool isVisible() const { return visible_; }
+  // Whether the layout shows it: it and every container above it visible, and
+  // the page in front of every tab layout above it. Says nothing of whether
+  // the window itself is shown.
+  bool isShownInLayout() const;
   void setEnabled(bool enabled);
   bool isEnabled() const { return enabled_; }
 

@@ -327,35 +327,6 @@ TEST_F(MainWindowTest, TwoLightingChangesWithinASecondGiveOneWriteLiveWithTheLat
   EXPECT_EQ(writes, 1);
 }
 
-// The previews and their tick rest whenever the window goes out of sight.
-TEST_F(MainWindowTest, PreviewTicksAndTheGateRestWhileTheWindowIsOutOfSight) {
-  start();
-  const auto ticks = [&] { return window->previewTicks().freeCounter(); };
-  const auto runsFor = [&](std::chrono::milliseconds d) {
-    const auto before = ticks();
-    pumpFor(d);
-    return ticks() > before + 5 && window->previewGate().isOpen();
-  };
-  const auto restsFor = [&](std::chrono::milliseconds d) {
-    const auto before = ticks();
-    pumpFor(d);
-    return ticks() == before && !window->previewGate().isOpen();
-  };
-  EXPECT_TRUE(runsFor(200ms)) << "not yet shown since the start";
-  window->show();
-  EXPECT_TRUE(runsFor(200ms)) << "shown";
-  window->minimize();
-  pumpFor(20ms);
-  EXPECT_TRUE(restsFor(100ms)) << "minimised";
-  window->restore();
-  EXPECT_TRUE(runsFor(200ms)) << "restored";
-  window->hide();
-  pumpFor(20ms);
-  EXPECT_TRUE(restsFor(100ms)) << "hidden";
-  window->show();
-  EXPECT_TRUE(runsFor(200ms)) << "shown again";
-}
-
 TEST_F(MainWindowTest, LanguageToggleTwiceReturnsToEnglish) {
   start();
   auto* title = window->findControl("title");

@@ -52,23 +52,5 @@ TEST(LiveLighting, FailedPushClearsTheFlagAndIsNotRetried) {
   EXPECT_TRUE(sim.device->requestLog().empty());
 }
 
-TEST(PreviewTicks, CountersWrapAtTheirValuesAndTheFirstRaisesTheTick) {
-  PreviewTicks ticks;
-  std::array<int, 5> wraps{};
-  int tickCount = 0;
-  for (int step = 1; step <= 60; ++step) {
-    ticks.advance();
-    for (std::size_t i = 0; i < 5; ++i) {
-      ASSERT_LT(ticks.counter(i), PreviewTicks::kWrap[i]);
-      if (ticks.counter(i) == 0) ++wraps[i];
-    }
-    if (ticks.takeTick()) ++tickCount;
-  }
-  EXPECT_EQ(wraps, (std::array<int, 5>{30, 30, 20, 15, 12}));
-  EXPECT_EQ(tickCount, 30);
-  EXPECT_FALSE(ticks.takeTick());
-  EXPECT_EQ(ticks.freeCounter(), 60u);
-}
-
 }  // namespace
 }  // namespace varnacle::device

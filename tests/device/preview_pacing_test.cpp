@@ -1,13 +1,19 @@
-// The previews' gate and step count: a closed gate holds a worker without
-// waking it and lets it go on opening or stopping; the step count keeps a
-// pace's speed whatever the frames' lengths, within its bounds.
+// The previews' gates, step count and ticks: a closed gate holds a worker
+// without waking it and lets it go on opening or stopping, and the window's
+// gates open only with a picture in sight; the step count keeps a pace's speed
+// whatever the frames' lengths, within its bounds; the ticks read from the
+// clock what a 10 ms timer would have counted.
 #include "device/preview_pacing.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <future>
+#include <set>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace varnacle::device {
 namespace {
@@ -83,6 +89,91 @@ TEST(PreviewGate, AClosedGateHoldsUntilOpenedOrStopped) {
   // A stop already set is seen at an open gate too.
   gate.open();
   EXPECT_TRUE(gate.waitOpen(stop));
+}
+
+TEST(PreviewGates, EachOpensOnlyWhileTheWindowIsSeenAndOneOfItsPicturesIsShown) {
+  PreviewGates gates;
+  PreviewGate& mouse = gates.add({"mouse"});
+  PreviewGate& shared = gates.add({"mouse", "pad"});
+  EXPECT_FALSE(mouse.isOpen()) << "closed until the window says what can be seen";
+  EXPECT_FALSE(shared.isOpen());
+
+  std::set<std::string, std::less<>> shown = {"mouse"};
+  const auto isShown = [&](std::string_view picture) { return shown.count(picture) > 0; };
+  gates.update(true, isShown);
+  EXPECT_TRUE(mouse.isOpen());
+  EXPECT_TRUE(shared.isOpen());
+
+  shown = {"pad"};
+  gates.update(true, isShown);
+  EXPECT_FALSE(mouse.isOpen());
+  EXPECT_TRUE(shared.isOpen()) << "one of its pictures is enough";
+
+  gates.update(false, isShown);
+  EXPECT_FALSE(shared.isOpen()) << "nothing is seen of a hidden window";
+
+  // Added later, a gate keeps its reference and follows the next update.
+  std::array<PreviewGate*, 20> more{};
+  for (auto& gate : more) gate = &gates.add({"pad"});
+  gates.update(true, isShown);
+  EXPECT_TRUE(more.front()->isOpen());
+  EXPECT_TRUE(more.back()->isOpen());
+  EXPECT_FALSE(mouse.isOpen());
+
+  // Released for shutting down: open for good, also gates added after.
+  gates.release();
+  EXPECT_TRUE(mouse.isOpen());
+  gates.update(false, isShown);
+  EXPECT_TRUE(mouse.isOpen());
+  EXPECT_TRUE(gates.add({"keyboard"}).isOpen());
+}
+
+TEST(PreviewTicks, CountWhatATenMillisecondTimerWouldHaveAdvanced) {
+  Clock::time_point now{};
+  PreviewTicks ticks([&] { return now; });
+  EXPECT_EQ(ticks.freeCounter(), 0u);
+  EXPECT_FALSE(ticks.takeTick()) << "no period has passed";
+
+  // Period by period: each counter wraps at its value, the first raises the flag.
+  std::array<int, 5> wraps{};
+  int tickCount = 0;
+  for (int step = 1; step <= 60; ++step) {
+    now += PreviewTicks::kPeriod;
+    for (std::size_t i = 0; i < 5; ++i) {
+      ASSERT_LT(ticks.counter(i), PreviewTicks::kWrap[i]);
+      if (ticks.counter(i) == 0) ++wraps[i];
+    }
+    if (ticks.takeTick()) ++tickCount;
+  }
+  EXPECT_EQ(wraps, (std::array<int, 5>{30, 30, 20, 15, 12}));
+  EXPECT_EQ(tickCount, 30);
+  EXPECT_FALSE(ticks.takeTick());
+  EXPECT_EQ(ticks.freeCounter(), 60u);
+
+  // Part of a period counts nothing; many raises before a take are one flag.
+  now += PreviewTicks::kPeriod - 1ns;
+  EXPECT_EQ(ticks.freeCounter(), 60u);
+  now += 1s;
+  EXPECT_EQ(ticks.freeCounter(), 160u);
+  EXPECT_TRUE(ticks.takeTick());
+  EXPECT_FALSE(ticks.takeTick());
+  // A clock read before the start counts as the start.
+  now = Clock::time_point{} - 1s;
+  EXPECT_EQ(ticks.freeCounter(), 0u);
+}
+
+TEST(PreviewTicks, OneRaiseIsTakenByOneReaderOnly) {
+  Clock::time_point now{};
+  PreviewTicks ticks([&] { return now; });
+  now += 20ms;
+  std::atomic<int> taken{0};
+  std::vector<std::thread> readers;
+  for (int i = 0; i < 4; ++i)
+    readers.emplace_back([&] {
+      for (int n = 0; n < 1000; ++n) taken += ticks.takeTick();
+    });
+  for (auto& r : readers) r.join();
+  EXPECT_EQ(taken.load(), 1);
 }
 
 }  // namespace

@@ -392,6 +392,10 @@ TEST_F(MsDengPageTest, ThePreviewTintsTheLightsInTheStoredColour) {
 
 TEST_F(MsDengPageTest, WithTheMouseOfflineThePreviewStandsStill) {
   start();
+  // The picture in sight, so only the missing mouse holds the preview.
+  window->show();
+  window->findControl<ui::Option>("ms_tab")->setSelected(true);
+  window->findControl<ui::Option>("ms_page_deng")->setSelected(true);
   Record r = working();
   r[kLightMode] = 1;  // spectrum cycle: every frame a new colour
   r[kBrightness] = 14;
@@ -405,6 +409,40 @@ TEST_F(MsDengPageTest, WithTheMouseOfflineThePreviewStandsStill) {
   // The same preview moves once the mouse is there.
   bus.plug(mouse);
   EXPECT_TRUE(pumpUntil([&] { return light->changerColor() != 0xFF123456u; }));
+}
+
+// The preview moves only while its picture can be seen: the window shown, not
+// minimised, the lighting page in front.
+TEST_F(MsDengPageTest, ThePreviewRestsWhileItsPictureCannotBeSeen) {
+  startWithMouse();
+  Record r = working();
+  r[kLightMode] = 1;  // spectrum cycle: every frame a new colour
+  r[kSpeed] = 0;
+  window->liveLighting().set(DeviceKind::mouse, r, false);
+  ui::Control* light = control("ms_dkey_0");
+  const auto moves = [&] {
+    const ui::Color before = light->changerColor();
+    return pumpUntil([&] { return light->changerColor() != before; }, 1s);
+  };
+  const auto standsStill = [&] {
+    pumpFor(60ms);  // a frame handed on before the rest is applied
+    const ui::Color before = light->changerColor();
+    pumpFor(300ms);
+    return light->changerColor() == before;
+  };
+  ASSERT_TRUE(moves()) << "lighting page in front";
+  window->findControl<ui::Option>("ms_page_dpi")->setSelected(true);
+  EXPECT_TRUE(standsStill()) << "another page in front";
+  window->findControl<ui::Option>("ms_page_deng")->setSelected(true);
+  EXPECT_TRUE(moves()) << "back in front";
+  window->minimize();
+  EXPECT_TRUE(standsStill()) << "minimised";
+  window->restore();
+  EXPECT_TRUE(moves()) << "restored";
+  window->hide();
+  EXPECT_TRUE(standsStill()) << "hidden";
+  window->show();
+  EXPECT_TRUE(moves()) << "shown again";
 }
 
 TEST_F(MsDengPageTest, AfterSameModeTheSharedPreviewPaintsTheMouseUntilItsNextPush) {

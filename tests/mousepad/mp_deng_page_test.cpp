@@ -89,6 +89,8 @@ struct MpDengPageTest : app::test::MainWindowHarness {
                                                  mouseConfig->sharedBlock, fastPreview()));
     ASSERT_TRUE(window->create(nullptr, app::kMainWindowTitle, {}, app::kMainWindowSize));
     ASSERT_TRUE(pumpUntil([&] { return modeCombo()->currentIndex() == kStoredMode; }));
+    // The mouse's arrival brings its pages to the front: the pad's come after it.
+    ASSERT_TRUE(pumpUntil([&] { return control("ms_tab")->isVisible(); }));
     window->findControl<ui::Option>("mp_tab")->setSelected(true);
     pumpFor(20ms);
   }

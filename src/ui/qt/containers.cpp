@@ -280,6 +280,15 @@ bool shownIn(const Container& parent, const Control& child, int index) {
 
 }  // namespace
 
+bool Control::isShownInLayout() const {
+  for (const Control* c = this; c; c = c->parent()) {
+    const Container* parent = c->parent();
+    if (!parent) return c->isVisible();
+    if (!shownIn(*parent, *c, parent->indexOf(c))) return false;
+  }
+  return true;
+}
+
 void layoutTree(Control& c) {
   auto* container = dynamic_cast<Container*>(&c);
   detail::Peer* peer = c.peer();
