@@ -1,5 +1,6 @@
 // The Painter on QPainter, the skin image cache and window fonts.
 #include <QFileInfo>
+#include <array>
 #include <cmath>
 #include <optional>
 #include <QTextDocument>
@@ -25,17 +26,31 @@ std::unordered_map<std::string, QImage>& imageCache() {
 // Bounded: it starts afresh when full.
 constexpr std::size_t kScaledCacheLimit = 256;
 
-std::unordered_map<std::string, QImage>& scaledCache() {
-  static std::unordered_map<std::string, QImage> cache;
+struct ScaledKey {
+  const QImage* image;
+  QRect source;
+  QSize size;
+  friend bool operator==(const ScaledKey&, const ScaledKey&) = default;
+};
+
+struct ScaledKeyHash {
+  std::size_t operator()(const ScaledKey& k) const {
+    std::size_t h = std::hash<const void*>()(k.image);
+    for (int v : {k.source.x(), k.source.y(), k.source.width(), k.source.height(), k.size.width(),
+                  k.size.height()})
+      h = h * 1000003u ^ std::hash<int>()(v);
+    return h;
+  }
+};
+
+std::unordered_map<ScaledKey, QImage, ScaledKeyHash>& scaledCache() {
+  static std::unordered_map<ScaledKey, QImage, ScaledKeyHash> cache;
   return cache;
 }
 
-const QImage& scaledImage(const std::string& file, const QImage& image, const QRect& source,
-                          const QSize& size) {
-  const std::string key = file + '|' + std::to_string(source.x()) + ',' + std::to_string(source.y()) +
-                          ',' + std::to_string(source.width()) + ',' + std::to_string(source.height()) +
-                          '|' + std::to_string(size.width()) + 'x' + std::to_string(size.height());
+const QImage& scaledImage(const QImage& image, const QRect& source, const QSize& size) {
   auto& cache = scaledCache();
+  const ScaledKey key{&image, source, size};
   if (auto it = cache.find(key); it != cache.end()) return it->second;
   if (cache.size() >= kScaledCacheLimit) cache.clear();
   QImage scaled = image.copy(source).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
@@ -59,7 +74,6 @@ double deviceRatio(const QPainter& p) {
 // A skin image for drawing at `ratio`: the "@2x" file beside it when the ratio
 // asks for more pixels than the file has and the skin has one.
 struct PickedImage {
-  std::string file;
   const QImage* image = nullptr;
   int scale = 1;
 };
@@ -72,18 +86,85 @@ PickedImage pickImage(const std::string& file, double ratio) {
         dot != std::string::npos && (slash == std::string::npos || dot > slash);
     std::string doubled =
         hasExtension ? file.substr(0, dot) + "@2x" + file.substr(dot) : file + "@2x";
-    if (const QImage* image = skinImage(doubled)) return {std::move(doubled), image, 2};
+    if (const QImage* image = skinImage(doubled)) return {image, 2};
   }
-  return {file, skinImage(file), 1};
+  return {skinImage(file), 1};
 }
 
-// The part of the picked image a description's source rectangle (in the
-// plain file's pixels) covers.
-QRect sourceRect(const PickedImage& picked, const std::optional<Rect>& source) {
-  if (!source) return picked.image->rect();
-  const QRect r = qrect(*source);
-  return {r.x() * picked.scale, r.y() * picked.scale, r.width() * picked.scale,
-          r.height() * picked.scale};
+// A description as it is drawn: its image for the device ratio, the part of
+// it the description's source rectangle (in the plain file's pixels) covers,
+// and its opacity; no image when the description or its file is bad.
+struct Drawable {
+  const QImage* image = nullptr;
+  QRect source;
+  int fade = 255;
+};
+
+// Hashes a description by its text, looked up without a copy of it.
+struct TextHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+};
+
+// Descriptions resolved once per image scale: a repaint looks a light's image
+// up by its description text only, not by parsing it and finding its file.
+// Emptied with the image cache.
+std::array<std::unordered_map<std::string, Drawable, TextHash, std::equal_to<>>, 2>& drawableCache() {
+  static std::array<std::unordered_map<std::string, Drawable, TextHash, std::equal_to<>>, 2> cache;
+  return cache;
+}
+
+const Drawable& drawable(std::string_view description, double ratio) {
+  auto& cache = drawableCache()[ratio > 1.0 ? 1 : 0];
+  if (auto it = cache.find(description); it != cache.end()) return it->second;
+  Drawable d;
+  if (auto parsed = parseImageDescription(description)) {
+    const PickedImage picked = pickImage(parsed->file, ratio);
+    if (picked.image) {
+      d.image = picked.image;
+      d.fade = parsed->fade;
+      if (parsed->source) {
+        const QRect r = qrect(*parsed->source);
+        d.source = {r.x() * picked.scale, r.y() * picked.scale, r.width() * picked.scale,
+                    r.height() * picked.scale};
+      } else {
+        d.source = picked.image->rect();
+      }
+    }
+  }
+  return cache.emplace(std::string(description), d).first->second;
+}
+
+// The image at the destination's size with its opaque parts covered by the
+// tint at `alpha` (source-atop), in a buffer reused from call to call: a
+// preview frame tints its lights without allocating or starting a painter.
+const QImage& tintedLayer(const QImage& scaled, QColor tint, int alpha) {
+  static QImage buffer;
+  if (buffer.size() != scaled.size() || buffer.format() != scaled.format())
+    buffer = QImage(scaled.size(), scaled.format());
+  const unsigned a = static_cast<unsigned>(std::clamp(alpha, 0, 255));
+  const unsigned keep = 255 - a;
+  const std::array<unsigned, 3> ta = {static_cast<unsigned>(tint.red()) * a,
+                                      static_cast<unsigned>(tint.green()) * a,
+                                      static_cast<unsigned>(tint.blue()) * a};
+  // Premultiplied: the tint covers each pixel as far as the pixel is opaque,
+  // over what `keep` leaves of the pixel; the pixel's alpha stays.
+  const auto channel = [&](unsigned tinted, unsigned own, unsigned pa) {
+    return static_cast<int>(
+        std::min(pa, (tinted * pa + 32512) / 65025 + (own * keep + 127) / 255));
+  };
+  for (int y = 0; y < scaled.height(); ++y) {
+    const auto* in = reinterpret_cast<const QRgb*>(scaled.constScanLine(y));
+    auto* out = reinterpret_cast<QRgb*>(buffer.scanLine(y));
+    for (int x = 0; x < scaled.width(); ++x) {
+      const QRgb p = in[x];
+      const auto pa = static_cast<unsigned>(qAlpha(p));
+      out[x] = qRgba(channel(ta[0], static_cast<unsigned>(qRed(p)), pa),
+                     channel(ta[1], static_cast<unsigned>(qGreen(p)), pa),
+                     channel(ta[2], static_cast<unsigned>(qBlue(p)), pa), static_cast<int>(pa));
+    }
+  }
+  return buffer;
 }
 
 // The destination's size in device pixels.
@@ -123,8 +204,9 @@ const QImage* skinImage(const std::string& file) {
 }
 
 void clearImageCache() {
-  imageCache().clear();
+  for (auto& byScale : drawableCache()) byScale.clear();
   scaledCache().clear();
+  imageCache().clear();
 }
 
 QFont fontFor(const Window* window, int index) {
@@ -218,16 +300,17 @@ void QtPainter::drawText(const Rect& r, std::string_view utf8, const TextStyle& 
 }
 
 bool QtPainter::drawImage(std::string_view description, const Rect& dest) {
-  auto d = parseImageDescription(description);
-  if (!d) return false;
   const double ratio = deviceRatio(p_);
-  const PickedImage picked = pickImage(d->file, ratio);
-  if (!picked.image) return false;
+  const Drawable& d = drawable(description, ratio);
+  if (!d.image) return false;
   if (dest.empty()) return true;
-  const QImage& scaled = scaledImage(picked.file, *picked.image, sourceRect(picked, d->source),
-                                     deviceSize(dest, ratio));
+  const QImage& scaled = scaledImage(*d.image, d.source, deviceSize(dest, ratio));
+  if (d.fade >= 255) {
+    p_.drawImage(qrectf(dest), scaled);
+    return true;
+  }
   p_.save();
-  p_.setOpacity(d->fade / 255.0);
+  p_.setOpacity(d.fade / 255.0);
   p_.drawImage(qrectf(dest), scaled);
   p_.restore();
   return true;
@@ -235,22 +318,12 @@ bool QtPainter::drawImage(std::string_view description, const Rect& dest) {
 
 bool QtPainter::drawTintedImage(std::string_view description, const Rect& dest, Color color,
                                 int alpha) {
-  auto d = parseImageDescription(description);
-  if (!d || dest.empty()) return false;
+  if (dest.empty()) return false;
   const double ratio = deviceRatio(p_);
-  const PickedImage picked = pickImage(d->file, ratio);
-  if (!picked.image) return false;
-  // The image at the destination's size, its opaque parts covered by the tint.
-  QImage layer = scaledImage(picked.file, *picked.image, sourceRect(picked, d->source),
-                             deviceSize(dest, ratio));
-  {
-    QPainter lp(&layer);
-    lp.setCompositionMode(QPainter::CompositionMode_SourceAtop);
-    QColor tint = qcolor(color | 0xFF000000u);
-    tint.setAlpha(std::clamp(alpha, 0, 255));
-    lp.fillRect(layer.rect(), tint);
-  }
-  p_.drawImage(qrectf(dest), layer);
+  const Drawable& d = drawable(description, ratio);
+  if (!d.image) return false;
+  const QImage& scaled = scaledImage(*d.image, d.source, deviceSize(dest, ratio));
+  p_.drawImage(qrectf(dest), tintedLayer(scaled, qcolor(color | 0xFF000000u), alpha));
   return true;
 }
 
