@@ -146,6 +146,8 @@ void setLighting(sim::VirtualDevice& device, Lighting l) {
 
 double g_shownBaseline = -1;
 
+constexpr std::array<std::string_view, 3> kTabs = {"kb_tab", "ms_tab", "mp_tab"};
+
 // The program as main() builds it, on a private bus and Documents folder.
 struct Program {
   std::filesystem::path documents =
@@ -187,9 +189,15 @@ struct Program {
   bool shownWithEveryDevice() {
     return pumpUntil(
         [&] {
+          // Online and its tab shown: a device shown later would bring its
+          // own pages to the front after the case chose the page in front.
           return window->isVisible() &&
                  std::all_of(std::begin(kAllDeviceKinds), std::end(kAllDeviceKinds),
-                             [&](DeviceKind k) { return window->session(k).online.load(); });
+                             [&](DeviceKind k) { return window->session(k).online.load(); }) &&
+                 std::all_of(kTabs.begin(), kTabs.end(), [&](std::string_view tab) {
+                   const ui::Control* c = window->findControl(tab);
+                   return c && c->isVisible();
+                 });
         },
         10s);
   }
@@ -266,7 +274,7 @@ void BM_StartUp(benchmark::State& state) {
       state.SkipWithError("the window did not come up");
       return;
     }
-    for (std::string_view tab : {"kb_tab", "ms_tab", "mp_tab"}) {
+    for (std::string_view tab : kTabs) {
       program.select(tab);
       for (std::string_view page : {"kb_page_key", "kb_page_deng", "kb_page_macro", "ms_page_key",
                                     "ms_page_dpi", "ms_page_deng", "ms_page_macro",
