@@ -157,6 +157,9 @@ class Control {
 
   // Draws the control. The default paints background, images, tint and text.
   virtual void paint(Painter& painter);
+  // Whether the base paint() draws anything: a background, an image, a tint
+  // or a text.
+  bool hasOwnLook() const;
 
   // Re-resolves resource texts after a language change (Window::reloadText()).
   virtual void reloadText();

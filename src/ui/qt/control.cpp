@@ -230,6 +230,11 @@ void Control::raise(std::string_view type, std::uintptr_t wParam, std::intptr_t 
   window_->notify(Notification{std::string(type), this, wParam, lParam});
 }
 
+bool Control::hasOwnLook() const {
+  return alphaOf(bkColor_) != 0 || !bkImage_.empty() || !stateImage().empty() ||
+         (isChangerColor_ && changerAlpha_ != 0) || !text().empty();
+}
+
 void Control::paintBackground(Painter& painter) {
   if (alphaOf(bkColor_) != 0) painter.fillRect(rect(), bkColor_);
   paintImage(painter, bkImage_);

@@ -21,6 +21,29 @@ std::unordered_map<std::string, QImage>& imageCache() {
   return cache;
 }
 
+// Tinted layers: an image at the size it is drawn at with its opaque parts
+// covered by a tint (source-atop), by image and tint. A light repainted in
+// several parts of a frame, or again with the colour it had, is tinted once.
+// Bounded like the scaled images and emptied with them.
+constexpr std::size_t kTintedCacheLimit = 512;
+
+struct TintKey {
+  const QImage* scaled;
+  QRgb tint;  // the colour with the tint's alpha
+  friend bool operator==(const TintKey&, const TintKey&) = default;
+};
+
+struct TintKeyHash {
+  std::size_t operator()(const TintKey& k) const {
+    return std::hash<const void*>()(k.scaled) * 1000003u ^ std::hash<QRgb>()(k.tint);
+  }
+};
+
+std::unordered_map<TintKey, QImage, TintKeyHash>& tintedCache() {
+  static std::unordered_map<TintKey, QImage, TintKeyHash> cache;
+  return cache;
+}
+
 // Images scaled to the size they are drawn at, so a repaint (the lighting
 // previews repaint their lights many times a second) only copies pixels.
 // Bounded: it starts afresh when full.
@@ -52,7 +75,10 @@ const QImage& scaledImage(const QImage& image, const QRect& source, const QSize&
   auto& cache = scaledCache();
   const ScaledKey key{&image, source, size};
   if (auto it = cache.find(key); it != cache.end()) return it->second;
-  if (cache.size() >= kScaledCacheLimit) cache.clear();
+  if (cache.size() >= kScaledCacheLimit) {
+    cache.clear();
+    tintedCache().clear();  // its layers are keyed by the scaled images
+  }
   QImage scaled = image.copy(source).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                       .convertToFormat(QImage::Format_ARGB32_Premultiplied);
   return cache.emplace(key, std::move(scaled)).first->second;
@@ -135,36 +161,43 @@ const Drawable& drawable(std::string_view description, double ratio) {
   return cache.emplace(std::string(description), d).first->second;
 }
 
-// The image at the destination's size with its opaque parts covered by the
-// tint at `alpha` (source-atop), in a buffer reused from call to call: a
-// preview frame tints its lights without allocating or starting a painter.
-const QImage& tintedLayer(const QImage& scaled, QColor tint, int alpha) {
-  static QImage buffer;
-  if (buffer.size() != scaled.size() || buffer.format() != scaled.format())
-    buffer = QImage(scaled.size(), scaled.format());
-  const unsigned a = static_cast<unsigned>(std::clamp(alpha, 0, 255));
-  const unsigned keep = 255 - a;
-  const std::array<unsigned, 3> ta = {static_cast<unsigned>(tint.red()) * a,
-                                      static_cast<unsigned>(tint.green()) * a,
-                                      static_cast<unsigned>(tint.blue()) * a};
+QImage tinted(const QImage& scaled, QColor tint, unsigned alpha) {
+  QImage out(scaled.size(), scaled.format());
+  const unsigned keep = 255 - alpha;
+  const std::array<unsigned, 3> ta = {static_cast<unsigned>(tint.red()) * alpha,
+                                      static_cast<unsigned>(tint.green()) * alpha,
+                                      static_cast<unsigned>(tint.blue()) * alpha};
   // Premultiplied: the tint covers each pixel as far as the pixel is opaque,
   // over what `keep` leaves of the pixel; the pixel's alpha stays.
-  const auto channel = [&](unsigned tinted, unsigned own, unsigned pa) {
+  const auto channel = [&](unsigned tintPart, unsigned own, unsigned pa) {
     return static_cast<int>(
-        std::min(pa, (tinted * pa + 32512) / 65025 + (own * keep + 127) / 255));
+        std::min(pa, (tintPart * pa + 32512) / 65025 + (own * keep + 127) / 255));
   };
   for (int y = 0; y < scaled.height(); ++y) {
     const auto* in = reinterpret_cast<const QRgb*>(scaled.constScanLine(y));
-    auto* out = reinterpret_cast<QRgb*>(buffer.scanLine(y));
+    auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
     for (int x = 0; x < scaled.width(); ++x) {
       const QRgb p = in[x];
       const auto pa = static_cast<unsigned>(qAlpha(p));
-      out[x] = qRgba(channel(ta[0], static_cast<unsigned>(qRed(p)), pa),
+      if (pa == 0) {  // most of a light's image lies around the light
+        row[x] = 0;
+        continue;
+      }
+      row[x] = qRgba(channel(ta[0], static_cast<unsigned>(qRed(p)), pa),
                      channel(ta[1], static_cast<unsigned>(qGreen(p)), pa),
                      channel(ta[2], static_cast<unsigned>(qBlue(p)), pa), static_cast<int>(pa));
     }
   }
-  return buffer;
+  return out;
+}
+
+const QImage& tintedLayer(const QImage& scaled, QColor tint, int alpha) {
+  const auto a = static_cast<unsigned>(std::clamp(alpha, 0, 255));
+  const TintKey key{&scaled, qRgba(tint.red(), tint.green(), tint.blue(), static_cast<int>(a))};
+  auto& cache = tintedCache();
+  if (auto it = cache.find(key); it != cache.end()) return it->second;
+  if (cache.size() >= kTintedCacheLimit) cache.clear();
+  return cache.emplace(key, tinted(scaled, tint, a)).first->second;
 }
 
 // The destination's size in device pixels.
@@ -205,6 +238,7 @@ const QImage* skinImage(const std::string& file) {
 
 void clearImageCache() {
   for (auto& byScale : drawableCache()) byScale.clear();
+  tintedCache().clear();
   scaledCache().clear();
   imageCache().clear();
 }

@@ -71,8 +71,10 @@ class PaintedWidget : public QWidget, public ControlRef {
   void paintEvent(QPaintEvent* e) override {
     if (!control) return;
     const bool mark = (hasFocus() && markFocus_) || currentRowOfFocusedList();
-    // A tinted light is drawn by its container, in the container's pass.
-    if (paintedByContainer(*control) && !mark) return;
+    // A tinted light is drawn by its container, in the container's pass; a
+    // layout with no look of its own and no lights draws nothing (a preview
+    // frame's region passes through several of them on its way down).
+    if ((paintedByContainer(*control) || drawsNothing()) && !mark) return;
     QPainter qp(this);
     Rect r = control->rect();
     qp.translate(-r.left, -r.top);
@@ -205,6 +207,22 @@ class PaintedWidget : public QWidget, public ControlRef {
       child->paint(painter);
       painter.popClip();
     }
+  }
+
+  bool drawsNothing() const {
+    if (kind_ != detail::Kind::Container || !isPlainLayout(*control) || control->hasOwnLook())
+      return false;
+    const auto* container = dynamic_cast<const Container*>(control);
+    for (int i = 0; container && i < container->count(); ++i)
+      if (paintedByContainer(*container->itemAt(i))) return false;
+    return true;
+  }
+
+  // Layouts that paint only the base look (a list row paints its own).
+  static bool isPlainLayout(const Control& c) {
+    const std::string_view name = c.className();
+    return name == "VerticalLayout" || name == "HorizontalLayout" || name == "TabLayout" ||
+           name == "Container";
   }
 
   bool clickable() const {
