@@ -5,12 +5,15 @@
 //
 //   start-up     from nothing to the shown window; resident memory once every
 //                page of every device has been in front
+//   floor        the specified presence and listener pacing alone, no program
 //   hidden       the window in the tray, devices present, everything steady
 //   minimised    the same, the window minimised
 //   shown        the mouse's lighting page in front, every device steady: the
 //                baseline of the animated cases
 //   animated     one preview at its fastest speed, its lighting page in front;
 //                the shared preview after a same-mode copy
+//   paint frame  one repaint of a picture whose every light changed, as fast
+//                as it goes: the painting cost of a frame, apart from pacing
 //
 // Each case reports the CPU time of the whole process (every thread: presence
 // polls, listeners, the preview tick, the previews, applying and painting the
@@ -28,12 +31,14 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/custom_controls.h"
 #include "app/feature_pages.h"
 #include "app/main_wnd.h"
 #include "device/hid_sim.h"
 #include "mouse/mouse_settings_record.h"
+#include "platform/event.h"
 #include "platform/folders.h"
 #include "sim/virtual_device.h"
 #include "ui/application.h"
@@ -202,10 +207,35 @@ struct Program {
         10s);
   }
 
+  // The case's page in front, or the window out of sight.
+  void bringForward(Shown shown) {
+    switch (shown) {
+      case Shown::hidden: window->hide(); break;
+      case Shown::minimised: window->minimize(); break;
+      case Shown::mouseLighting:
+        select("ms_tab");
+        select("ms_page_deng");
+        break;
+      case Shown::padLighting: select("mp_tab"); break;
+      case Shown::keyboardLighting:
+        select("kb_tab");
+        select("kb_page_deng");
+        break;
+    }
+  }
+
   void select(std::string_view option) {
     if (auto* o = window->findControl<ui::Option>(option)) o->setSelected(true);
   }
 };
+
+// The name of light `i` of the picture shown in front.
+std::string lightName(Shown shown, int i) {
+  static constexpr std::array<std::string_view, 5> kPrefix = {"", "", "ms_dkey_", "mp_dkey_",
+                                                              "kb_dkey_"};
+  const std::string_view prefix = kPrefix[static_cast<std::size_t>(shown)];
+  return prefix.empty() ? std::string() : std::string(prefix) + std::to_string(i);
+}
 
 void measure(benchmark::State& state, Program& program) {
   for (auto _ : state) {
@@ -227,28 +257,14 @@ void runCase(benchmark::State& state, const Case& c) {
     state.SkipWithError("the devices were not found");
     return;
   }
-  switch (c.shown) {
-    case Shown::hidden: program.window->hide(); break;
-    case Shown::minimised: program.window->minimize(); break;
-    case Shown::mouseLighting:
-      program.select("ms_tab");
-      program.select("ms_page_deng");
-      break;
-    case Shown::padLighting: program.select("mp_tab"); break;
-    case Shown::keyboardLighting:
-      program.select("kb_tab");
-      program.select("kb_page_deng");
-      break;
-  }
+  program.bringForward(c.shown);
   if (c.sameMode)
     if (auto* b = program.window->findControl<ui::Button>("ms_deng_same_mode")) b->activate();
   runFor(kSettle);
   // Whether the picture in front moves: the tint of its first light, looked
   // at ten times in half a second (not while measuring).
   int changes = 0;
-  static constexpr std::array<std::string_view, 5> kFirstLight = {"", "", "ms_dkey_0", "mp_dkey_0",
-                                                                  "kb_dkey_0"};
-  if (ui::Control* light = program.window->findControl(kFirstLight[static_cast<std::size_t>(c.shown)])) {
+  if (ui::Control* light = program.window->findControl(lightName(c.shown, 0))) {
     ui::Color last = light->changerColor();
     for (int i = 0; i < 10; ++i) {
       pumpFor(50ms);
@@ -290,6 +306,61 @@ void BM_StartUp(benchmark::State& state) {
   }
 }
 
+// What the specified pacing alone costs on this machine, without the program:
+// three presence threads waking every 100 ms and two listeners every 500 ms,
+// doing nothing else. The hidden case cannot go below it.
+void BM_PacingFloor(benchmark::State& state) {
+  for (auto _ : state) {
+    platform::Event stop;
+    std::vector<std::thread> threads;
+    for (auto period : {100ms, 100ms, 100ms, 500ms, 500ms})
+      threads.emplace_back([&stop, period] {
+        while (!stop.wait(period)) {
+        }
+      });
+    const double cpuStart = processCpuSeconds();
+    std::this_thread::sleep_for(kMeasured);
+    const double cpu = processCpuSeconds() - cpuStart;
+    stop.set();
+    for (auto& t : threads) t.join();
+    state.SetIterationTime(std::chrono::duration<double>(kMeasured).count());
+    state.counters["cpu_percent_of_core"] =
+        100.0 * cpu / std::chrono::duration<double>(kMeasured).count();
+  }
+}
+
+// The cost of painting one preview frame, apart from any pacing: every light
+// of the picture in front takes a new colour and the window repaints, frame
+// after frame as fast as it goes (CPU time per frame of the UI thread).
+void paintFrames(benchmark::State& state, Shown shown) {
+  application();
+  Program program(make(shown));
+  if (!program.shownWithEveryDevice()) {
+    state.SkipWithError("the devices were not found");
+    return;
+  }
+  program.bringForward(shown);
+  pumpFor(500ms);
+  std::vector<ui::Control*> lights;
+  for (int i = 0;; ++i) {
+    ui::Control* light = program.window->findControl(lightName(shown, i));
+    if (!light) break;
+    lights.push_back(light);
+  }
+  uint32_t frame = 0;
+  for (auto _ : state) {
+    ++frame;
+    for (std::size_t i = 0; i < lights.size(); ++i)
+      lights[i]->setChangerColor(0xFF000000u | ((frame * 0x030507u + static_cast<uint32_t>(i) * 0x0B0D11u) & 0xFFFFFFu));
+    application().processEvents();
+  }
+  state.counters["lights"] = static_cast<double>(lights.size());
+}
+
+void BM_PaintFrameMouse(benchmark::State& s) { paintFrames(s, Shown::mouseLighting); }
+void BM_PaintFramePad(benchmark::State& s) { paintFrames(s, Shown::padLighting); }
+void BM_PaintFrameKeyboard(benchmark::State& s) { paintFrames(s, Shown::keyboardLighting); }
+
 void BM_Hidden(benchmark::State& s) { runCase(s, make(Shown::hidden)); }
 void BM_Minimised(benchmark::State& s) { runCase(s, make(Shown::minimised)); }
 void BM_HiddenMouseSpectrumSpeed0(benchmark::State& s) {
@@ -330,6 +401,7 @@ void BM_SameModeSpectrumSpeed0PadInFront(benchmark::State& s) {
 
 #define PROGRAM_CASE(f) BENCHMARK(f)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond)
 PROGRAM_CASE(BM_StartUp);
+PROGRAM_CASE(BM_PacingFloor);
 PROGRAM_CASE(BM_Hidden);
 PROGRAM_CASE(BM_Minimised);
 PROGRAM_CASE(BM_HiddenMouseSpectrumSpeed0);
@@ -343,6 +415,9 @@ PROGRAM_CASE(BM_KeyboardMode4Speed0);
 PROGRAM_CASE(BM_SameModeSpectrumSpeed0);
 PROGRAM_CASE(BM_SameModeSpectrumSpeed0PadInFront);
 PROGRAM_CASE(BM_SameModeSpectrumSpeed0KeyboardInFront);
+BENCHMARK(BM_PaintFrameMouse)->Unit(benchmark::kMicrosecond)->MinTime(3);
+BENCHMARK(BM_PaintFramePad)->Unit(benchmark::kMicrosecond)->MinTime(3);
+BENCHMARK(BM_PaintFrameKeyboard)->Unit(benchmark::kMicrosecond)->MinTime(3);
 
 }  // namespace
 }  // namespace varnacle::app

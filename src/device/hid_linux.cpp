@@ -17,10 +17,10 @@
 #include <string_view>
 #include <vector>
 
+#include "device/collection_count.h"
 #include "device/hid_path.h"
 #include "device/hidraw_writer.h"
 #include "device/parsed_collection.h"
-#include "device/report_descriptor.h"
 
 namespace varnacle::device {
 
@@ -201,9 +201,9 @@ class LinuxBackend : public HidBackend {
       // A node that vanishes meanwhile or that the host could not use is not listed.
       const auto info = readNode(name);
       if (!info) continue;
-      const auto parsed = parseReportDescriptor(info->descriptor);
-      if (!parsed.descriptor) continue;
-      const auto count = parsed.descriptor->collections.size();
+      const auto collections = topLevelCollectionCount(info->descriptor);
+      if (!collections) continue;
+      const auto count = *collections;
       for (std::size_t c = 1; c <= count; ++c)
         paths.push_back(collectionPath(nodePath(name), info->attributes.vendorId,
                                        info->attributes.productId, info->interfaceNumber, int(c),
@@ -253,9 +253,8 @@ class LinuxBackend : public HidBackend {
     if (::stat(nodePath(*name).c_str(), &st) != 0) return false;
     const auto info = readNode(*name);
     if (!info || !sameDevice(path, info->attributes)) return false;
-    const auto parsed = parseReportDescriptor(info->descriptor);
-    return parsed.descriptor && std::size_t(splitCollectionPath(path)->collection) <=
-                                    parsed.descriptor->collections.size();
+    const auto collections = topLevelCollectionCount(info->descriptor);
+    return collections && std::size_t(splitCollectionPath(path)->collection) <= *collections;
   }
 
  private:

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "device/collection_count.h"
 #include "device/hid_path.h"
 #include "device/parsed_collection.h"
-#include "device/report_descriptor.h"
 
 namespace varnacle::device {
 
@@ -84,11 +84,11 @@ class SimBackend : public HidBackend {
 
   bool enumerate(std::vector<std::string>& paths) override {
     for (const auto& device : bus_.plugged()) {
-      const auto parsed = parseReportDescriptor(device->reportDescriptor());
-      if (!parsed.descriptor) continue;  // a device the host could not use: not listed
+      const auto collections = topLevelCollectionCount(device->reportDescriptor());
+      if (!collections) continue;  // a device the host could not use: not listed
       const auto id = device->identity();
       const std::string node = std::string(kNodePrefix) + std::to_string(numberOf(device));
-      const auto count = parsed.descriptor->collections.size();
+      const auto count = *collections;
       for (std::size_t c = 1; c <= count; ++c)
         paths.push_back(
             collectionPath(node, id.vendorId, id.productId, id.interfaceNumber, int(c), count));
@@ -118,9 +118,8 @@ class SimBackend : public HidBackend {
     if (!parts) return false;
     const auto device = deviceAt(parts->node);
     if (!device) return false;
-    const auto parsed = parseReportDescriptor(device->reportDescriptor());
-    return parsed.descriptor &&
-           std::size_t(parts->collection) <= parsed.descriptor->collections.size();
+    const auto collections = topLevelCollectionCount(device->reportDescriptor());
+    return collections && std::size_t(parts->collection) <= *collections;
   }
 
  private:

@@ -1,5 +1,7 @@
 #include "device/report_descriptor.h"
 
+#include "device/collection_count.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -404,6 +406,28 @@ TEST(ReportDescriptor, ErrorsNameTheOffendingByte) {
   const auto result = parseReportDescriptor(bytes);
   ASSERT_FALSE(result.descriptor);
   EXPECT_EQ(result.error, "byte 4: pop without push");
+}
+
+// The remembered count answers what the parser answers, for descriptors it
+// remembers, for ones it has let go of, and for ones the host cannot use.
+TEST(TopLevelCollectionCount, AgreesWithTheParserWhateverItStillRemembers) {
+  std::vector<Bytes> descriptors;
+  for (const auto& file : descriptorsIn(kInRepository)) {
+    const Bytes bytes = readFile(file);
+    descriptors.push_back(bytes);
+    // The same descriptor cut short: usually unusable, sometimes fewer collections.
+    descriptors.emplace_back(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2));
+  }
+  descriptors.push_back({0xA1, 0x01});  // a collection that never ends
+  ASSERT_GT(descriptors.size(), 8u) << "more than it remembers";
+  for (int round = 0; round < 3; ++round)
+    for (const Bytes& d : descriptors) {
+      const auto parsed = parseReportDescriptor(d);
+      const std::optional<std::size_t> expected =
+          parsed.descriptor ? std::optional(parsed.descriptor->collections.size()) : std::nullopt;
+      EXPECT_EQ(topLevelCollectionCount(d), expected) << "round " << round << ", " << d.size() << " bytes";
+    }
+  EXPECT_EQ(topLevelCollectionCount(Bytes{0xA1, 0x01}), std::nullopt);
 }
 
 }  // namespace

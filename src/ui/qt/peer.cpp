@@ -83,6 +83,7 @@ class PaintedWidget : public QWidget, public ControlRef {
       // its thread pool, which for the small areas a preview frame repaints
       // costs far more in thread hand-overs than it saves.
       const QRegion region = e->region();
+      const std::vector<TintedChild> lights = tintedChildrenIn(region);
       for (const QRect& part : region) {
         for (int top = part.top(); top <= part.bottom(); top += kPaintBand) {
           const QRect band(part.left(), top, part.width(), std::min(kPaintBand, part.bottom() + 1 - top));
@@ -91,7 +92,7 @@ class PaintedWidget : public QWidget, public ControlRef {
           {
             QtPainter painter(qp, control->window());
             control->paint(painter);
-            if (kind_ == detail::Kind::Container) paintTintedChildren(painter, QRegion(band));
+            paintTintedChildren(painter, lights, band);
           }
           qp.restore();
         }
@@ -194,17 +195,29 @@ class PaintedWidget : public QWidget, public ControlRef {
 
   // The container's pass over its tinted lights: each shown one in the
   // repainted region, in layout order, over the container's own look and
-  // under its other children.
-  void paintTintedChildren(Painter& painter, const QRegion& region) {
-    auto* container = dynamic_cast<Container*>(control);
-    if (!container) return;
-    for (int i = 0; i < container->count(); ++i) {
+  // under its other children. They are looked up once per repaint, since a
+  // frame's region has a part for each light it changed.
+  struct TintedChild {
+    Control* control;
+    QRect geometry;
+  };
+  std::vector<TintedChild> tintedChildrenIn(const QRegion& region) const {
+    std::vector<TintedChild> found;
+    auto* container = kind_ == detail::Kind::Container ? dynamic_cast<Container*>(control) : nullptr;
+    for (int i = 0; container && i < container->count(); ++i) {
       Control* child = container->itemAt(i);
       QWidget* w = widgetOf(*child);
-      if (!w || w->isHidden() || !paintedByContainer(*child) || !region.intersects(w->geometry()))
-        continue;
-      painter.pushClip(child->rect());
-      child->paint(painter);
+      if (w && !w->isHidden() && paintedByContainer(*child) && region.intersects(w->geometry()))
+        found.push_back({child, w->geometry()});
+    }
+    return found;
+  }
+  static void paintTintedChildren(Painter& painter, const std::vector<TintedChild>& lights,
+                                  const QRect& band) {
+    for (const TintedChild& light : lights) {
+      if (!band.intersects(light.geometry)) continue;
+      painter.pushClip(light.control->rect());
+      light.control->paint(painter);
       painter.popClip();
     }
   }
