@@ -2,7 +2,7 @@
 // animating: the real main window (offscreen) with the keyboard lighting page
 // in front, the virtual keyboard on a private bus, and the preview at its real
 // pacing. Each case runs the event loop for ten seconds and reports the
-// process CPU time (every thread: presence polls, the 10 ms tick, the preview,
+// process CPU time (every thread: presence polls, the preview,
 // the frame pacer, applying and painting the tints) as a share of one core;
 // "steady" is the baseline in which the preview sends no frames after the
 // first, so the difference is the preview work.
