@@ -71,7 +71,8 @@ TEST_F(PresenceTest, DeviceAttachedBeforeStartIsFoundOnTheFirstPassWithOneBroadc
 TEST_F(PresenceTest, DeviceAttachedLaterIsFoundWithoutBroadcast) {
   WorkerSlots slots;
   slots.start(WorkerSlot::mousePresence, [&](platform::Event& stop) { watcher.run(WorkerSlot::mousePresence, stop); });
-  std::this_thread::sleep_for(50ms);
+  // Plugged only once the first pass found nothing, however slowly the thread started.
+  ASSERT_TRUE(eventually([&] { return firstPasses == 1; }, 3s));
   bus.plug(mouse);
   EXPECT_TRUE(eventually([&] { return arrived == 1; }, 3s)) << "found within about a second";
   EXPECT_EQ(firstPasses, 1);
