@@ -184,13 +184,10 @@ void KbDengPage::notify(const ui::Notification& n) {
       colorChosen(mouse::PresetColors[*preset]);
     if (auto source = mouse::sameModeSource(name)) sameMode(*source);
     if (auto position = lightPosition(name)) keyClicked(*position);
-  } else if (n.type == ui::notify::kColorChanged) {
-    if (name == names.palette)
-      if (auto* palette = dynamic_cast<ui::ColorPalette*>(n.sender))
-        colorChosen(palette->selectColor());
-  } else if (n.type == ui::notify::kTextChanged) {
-    if (auto byte = controls_.colorEditByte(name))
-      if (auto* field = dynamic_cast<ui::Edit*>(n.sender)) colorEdited(*field, *byte);
+  } else {
+    controls_.takeColorInput(
+        n, [this](ui::Color c) { colorChosen(c); },
+        [this](ui::Edit& field, std::size_t byte) { colorEdited(field, byte); });
   }
 }
 

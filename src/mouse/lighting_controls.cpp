@@ -74,6 +74,19 @@ std::optional<std::size_t> LightingControls::colorEditByte(std::string_view name
   return std::nullopt;
 }
 
+void LightingControls::takeColorInput(
+    const ui::Notification& n, const std::function<void(ui::Color)>& chosen,
+    const std::function<void(ui::Edit&, std::size_t byte)>& edited) const {
+  const std::string name = n.sender ? n.sender->name() : std::string();
+  if (n.type == ui::notify::kColorChanged) {
+    if (name == names_.palette)
+      if (auto* palette = dynamic_cast<ui::ColorPalette*>(n.sender)) chosen(palette->selectColor());
+  } else if (n.type == ui::notify::kTextChanged) {
+    if (auto byte = colorEditByte(name))
+      if (auto* field = dynamic_cast<ui::Edit*>(n.sender)) edited(*field, *byte);
+  }
+}
+
 void LightingControls::enableGroups(const ModeControls& controls) {
   const std::pair<std::string_view, bool> groups[] = {
       {names_.directionGroup, controls.direction}, {names_.colorGroup, controls.colour},

@@ -11,6 +11,7 @@
 // are skipped.
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -19,6 +20,7 @@
 #include "mouse/lighting_modes.h"
 #include "mouse/preview_steps.h"
 #include "ui/geometry.h"
+#include "ui/notification.h"
 
 namespace varnacle::ui {
 class Control;
@@ -79,6 +81,12 @@ class LightingControls {
   std::optional<std::size_t> presetIndex(std::string_view name) const;
   // The record byte (6, 7 or 8) a colour edit's name stores, if it is one.
   std::optional<std::size_t> colorEditByte(std::string_view name) const;
+
+  // The panel's colour inputs: a colour picked on the palette goes to
+  // `chosen`, a changed colour edit to `edited` with the byte it stores.
+  // Other notifications change nothing.
+  void takeColorInput(const ui::Notification& n, const std::function<void(ui::Color)>& chosen,
+                      const std::function<void(ui::Edit&, std::size_t byte)>& edited) const;
 
   void enableGroups(const ModeControls& controls);
   // The preview button takes `color` (its image cleared) and the edits its

@@ -142,13 +142,10 @@ void MsDengPage::notify(const ui::Notification& n) {
     if (name == kRightButton) setByte(kDirection, kDirectionLeft);
     if (auto preset = controls_.presetIndex(name)) colorChosen(PresetColors[*preset]);
     if (auto source = sameModeSource(name)) sameMode(*source);
-  } else if (n.type == ui::notify::kColorChanged) {
-    if (name == names.palette)
-      if (auto* palette = dynamic_cast<ui::ColorPalette*>(n.sender))
-        colorChosen(palette->selectColor());
-  } else if (n.type == ui::notify::kTextChanged) {
-    if (auto byte = controls_.colorEditByte(name))
-      if (auto* field = dynamic_cast<ui::Edit*>(n.sender)) colorEdited(*field, *byte);
+  } else {
+    controls_.takeColorInput(
+        n, [this](ui::Color c) { colorChosen(c); },
+        [this](ui::Edit& field, std::size_t byte) { colorEdited(field, byte); });
   }
 }
 
