@@ -2,7 +2,10 @@
 // and the painter's angle convention.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QPixmap>
+#include <QScreen>
 
 #include "example_window.h"
 #include "support/ui_test_app.h"
@@ -138,6 +141,77 @@ TEST(Render, WindowRendersItsWholeTree) {
   EXPECT_EQ(renderToImage(window).at(r.left + 2, r.top + 2), 0xFFFF00FFu);
   light->setVisible(false);
   EXPECT_EQ(renderToImage(window).at(r.left + 2, r.top + 2), 0xFF808080u);
+}
+
+// What the window shows on its screen, as the toolkit last painted it.
+QImage onScreen(Window& window) {
+  QWidget* top = topWidgetOf(window);
+  return QGuiApplication::primaryScreen()->grabWindow(top->winId()).toImage();
+}
+
+Color pixel(const QImage& image, Point at) {
+  return image.pixel(at.x, at.y);
+}
+
+// A picture with lights keeps what lies below it between frames; every change
+// below it, of the lights or of its own look must still show.
+TEST(Render, PictureUnderLightsFollowsEveryChangeBelowAndOfItsLights) {
+  application();
+  testing::ExampleWindow window;
+  ASSERT_TRUE(window.create(nullptr, "render"));
+  window.show(true, false);
+  Control* root = window.findControl("root");
+  Control* picture = window.findControl("picture");
+  Control* light = window.findControl("light");
+  picture->setBkColor(0x80FF0000);  // half-transparent over the white root
+  light->setChangerColor(0xFF0000FF);
+  light->setIsChangerColor(true);
+  testing::pump(50);
+  const Rect r = light->rect();
+  const Point inLight{r.left + 2, r.top + 2};
+  const Point besideLight{r.right + 4, r.top + 2};
+  const auto near = [](Color c, int red, int green, int blue) {
+    return std::abs(redOf(c) - red) <= 2 && std::abs(greenOf(c) - green) <= 2 &&
+           std::abs(blueOf(c) - blue) <= 2;
+  };
+  QImage shown = onScreen(window);
+  ASSERT_FALSE(shown.isNull());
+  EXPECT_EQ(pixel(shown, inLight), 0xFF0000FFu);
+  EXPECT_TRUE(near(pixel(shown, besideLight), 255, 127, 127)) << std::hex << pixel(shown, besideLight);
+
+  // A frame: only the light changes.
+  light->setChangerColor(0xFF00FF00);
+  testing::pump(20);
+  shown = onScreen(window);
+  EXPECT_EQ(pixel(shown, inLight), 0xFF00FF00u);
+  EXPECT_TRUE(near(pixel(shown, besideLight), 255, 127, 127));
+
+  // A window layer below the picture changes.
+  root->setBkColor(0xFF0000FF);
+  testing::pump(20);
+  shown = onScreen(window);
+  EXPECT_TRUE(near(pixel(shown, besideLight), 128, 0, 127)) << std::hex << pixel(shown, besideLight);
+  EXPECT_EQ(pixel(shown, inLight), 0xFF00FF00u);
+
+  // The picture's own look changes.
+  picture->setBkColor(0xFFFFFF00);
+  testing::pump(20);
+  EXPECT_EQ(pixel(onScreen(window), besideLight), 0xFFFFFF00u);
+
+  // The light's tint goes out: it paints itself again, the picture still shows around it.
+  light->setIsChangerColor(false);
+  testing::pump(20);
+  shown = onScreen(window);
+  EXPECT_EQ(pixel(shown, inLight), 0xFF000000u);
+  EXPECT_EQ(pixel(shown, besideLight), 0xFFFFFF00u);
+  picture->setBkColor(0x80FF0000);
+  testing::pump(20);
+  EXPECT_TRUE(near(pixel(onScreen(window), besideLight), 128, 0, 127));
+
+  // And on again.
+  light->setIsChangerColor(true);
+  testing::pump(20);
+  EXPECT_EQ(pixel(onScreen(window), inLight), 0xFF00FF00u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QScrollBar>
 
 #include "ui/attributes.h"
+#include "ui/qt/backdrop.h"
 #include "ui/qt/native.h"
 
 namespace varnacle::ui {
@@ -293,6 +294,7 @@ void layoutTree(Control& c) {
   auto* container = dynamic_cast<Container*>(&c);
   detail::Peer* peer = c.peer();
   if (!container || !peer || !peer->childHost) return;
+  lookChanged(peer->widget);
   const Window* window = c.window();
   auto s = [window](int v) { return window ? window->scaled(v) : v; };
   auto* list = dynamic_cast<List*>(container);

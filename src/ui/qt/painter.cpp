@@ -2,12 +2,14 @@
 #include <QFileInfo>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <QTextDocument>
 #include <unordered_map>
 
 #include "ui/application.h"
 #include "ui/attributes.h"
+#include "ui/qt/backdrop.h"
 #include "ui/qt/native.h"
 
 namespace varnacle::ui {
@@ -164,14 +166,21 @@ const Drawable& drawable(std::string_view description, double ratio) {
 QImage tinted(const QImage& scaled, QColor tint, unsigned alpha) {
   QImage out(scaled.size(), scaled.format());
   const unsigned keep = 255 - alpha;
-  const std::array<unsigned, 3> ta = {static_cast<unsigned>(tint.red()) * alpha,
-                                      static_cast<unsigned>(tint.green()) * alpha,
-                                      static_cast<unsigned>(tint.blue()) * alpha};
   // Premultiplied: the tint covers each pixel as far as the pixel is opaque,
-  // over what `keep` leaves of the pixel; the pixel's alpha stays.
-  const auto channel = [&](unsigned tintPart, unsigned own, unsigned pa) {
-    return static_cast<int>(
-        std::min(pa, (tintPart * pa + 32512) / 65025 + (own * keep + 127) / 255));
+  // over what `keep` leaves of the pixel; the pixel's alpha stays. Both
+  // terms depend on one byte each, so they are tabled once per layer.
+  std::array<std::array<std::uint8_t, 256>, 3> cover{};
+  std::array<std::uint8_t, 256> left{};
+  const std::array<unsigned, 3> tintParts = {static_cast<unsigned>(tint.red()) * alpha,
+                                             static_cast<unsigned>(tint.green()) * alpha,
+                                             static_cast<unsigned>(tint.blue()) * alpha};
+  for (unsigned v = 0; v < 256; ++v) {
+    for (std::size_t c = 0; c < 3; ++c)
+      cover[c][v] = static_cast<std::uint8_t>((tintParts[c] * v + 32512) / 65025);
+    left[v] = static_cast<std::uint8_t>((v * keep + 127) / 255);
+  }
+  const auto channel = [&](std::size_t c, unsigned own, unsigned pa) {
+    return static_cast<int>(std::min(pa, unsigned{cover[c][pa]} + unsigned{left[own]}));
   };
   for (int y = 0; y < scaled.height(); ++y) {
     const auto* in = reinterpret_cast<const QRgb*>(scaled.constScanLine(y));
@@ -183,9 +192,9 @@ QImage tinted(const QImage& scaled, QColor tint, unsigned alpha) {
         row[x] = 0;
         continue;
       }
-      row[x] = qRgba(channel(ta[0], static_cast<unsigned>(qRed(p)), pa),
-                     channel(ta[1], static_cast<unsigned>(qGreen(p)), pa),
-                     channel(ta[2], static_cast<unsigned>(qBlue(p)), pa), static_cast<int>(pa));
+      row[x] = qRgba(channel(0, static_cast<unsigned>(qRed(p)), pa),
+                     channel(1, static_cast<unsigned>(qGreen(p)), pa),
+                     channel(2, static_cast<unsigned>(qBlue(p)), pa), static_cast<int>(pa));
     }
   }
   return out;
@@ -237,6 +246,7 @@ const QImage* skinImage(const std::string& file) {
 }
 
 void clearImageCache() {
+  lookChanged(nullptr);
   for (auto& byScale : drawableCache()) byScale.clear();
   tintedCache().clear();
   scaledCache().clear();

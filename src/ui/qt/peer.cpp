@@ -10,6 +10,7 @@
 #include <QSlider>
 #include <QWindow>
 
+#include "ui/qt/backdrop.h"
 #include "ui/qt/native.h"
 
 namespace varnacle::ui {
@@ -75,6 +76,13 @@ class PaintedWidget : public QWidget, public ControlRef {
     // layout with no look of its own and no lights draws nothing (a preview
     // frame's region passes through several of them on its way down).
     if ((paintedByContainer(*control) || drawsNothing()) && !mark) return;
+    if (!paintedByContainer(*control) && paintPicture(e->region())) {
+      if (mark) {
+        QPainter qp(this);
+        paintFocusMark(qp, rect());
+      }
+      return;
+    }
     QPainter qp(this);
     Rect r = control->rect();
     qp.translate(-r.left, -r.top);
@@ -222,6 +230,75 @@ class PaintedWidget : public QWidget, public ControlRef {
     }
   }
 
+  // A container with tinted lights over a parent keeps the picture under
+  // them (see Backdrop) and is opaque: a repaint recomposes the changed parts
+  // from the kept picture and the lights, then copies them to the screen.
+  // A picture whose last light went out paints once more this way (nothing
+  // below it was painted for this repaint) and is then an ordinary
+  // transparent container again; false for ordinary containers.
+  bool paintPicture(const QRegion& region) {
+    const bool lights = hostsLights();
+    if (!parentWidget() || (!lights && !testAttribute(Qt::WA_OpaquePaintEvent))) return false;
+    QRegion dirty = region;
+    if (!backdrop_.fits(*this)) {
+      backdrop_.rebuild(*this, [this](QWidget& w, QPainter& p) {
+        auto* painted = dynamic_cast<PaintedWidget*>(&w);
+        if (!painted) return false;
+        painted->paintOwnLayer(p, painted != this);
+        return true;
+      });
+      dirty = QRegion(rect());
+    }
+    QImage& composed = backdrop_.composed();
+    const qreal ratio = composed.devicePixelRatio();
+    const auto device = [ratio](const QRect& r) {
+      return QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio);
+    };
+    {
+      QPainter ip(&composed);
+      const Rect r = control->rect();
+      const std::vector<TintedChild> lights = tintedChildrenIn(dirty);
+      for (const QRect& part : dirty) {
+        ip.setClipRect(part);
+        ip.setCompositionMode(QPainter::CompositionMode_Source);
+        ip.drawImage(QRectF(part), backdrop_.image(), device(part));
+        ip.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        ip.save();
+        ip.translate(-r.left, -r.top);
+        {
+          QtPainter painter(ip, control->window());
+          paintTintedChildren(painter, lights, part);
+        }
+        ip.restore();
+      }
+    }
+    QPainter qp(this);
+    for (const QRect& part : region)
+      for (int top = part.top(); top <= part.bottom(); top += kPaintBand) {
+        const QRect band(part.left(), top, part.width(), std::min(kPaintBand, part.bottom() + 1 - top));
+        qp.drawImage(QRectF(band), composed, device(band));
+      }
+    setAttribute(Qt::WA_OpaquePaintEvent, lights);
+    if (!lights) backdrop_.drop();
+    return true;
+  }
+
+  // What the widget paints itself, in window coordinates: its look and,
+  // when asked, its tinted lights.
+  void paintOwnLayer(QPainter& p, bool withLights) {
+    if (!control || paintedByContainer(*control) || drawsNothing()) return;
+    QtPainter painter(p, control->window());
+    control->paint(painter);
+    if (withLights) paintTintedChildren(painter, tintedChildrenIn(QRegion(rect())), rect());
+  }
+
+  bool hostsLights() const {
+    auto* container = kind_ == detail::Kind::Container ? dynamic_cast<Container*>(control) : nullptr;
+    for (int i = 0; container && i < container->count(); ++i)
+      if (paintedByContainer(*container->itemAt(i))) return true;
+    return false;
+  }
+
   bool drawsNothing() const {
     if (kind_ != detail::Kind::Container || !isPlainLayout(*control) || control->hasOwnLook())
       return false;
@@ -260,6 +337,7 @@ class PaintedWidget : public QWidget, public ControlRef {
 
   detail::Kind kind_;
   bool markFocus_ = false;
+  Backdrop backdrop_;
 };
 
 class ComboWidget : public QComboBox, public ControlRef {
@@ -522,7 +600,11 @@ bool paintedByContainer(const Control& c) {
 void repaintControl(Control& c) {
   QWidget* w = widgetOf(c);
   if (!w) return;
-  if (paintedByContainer(c) && w->parentWidget()) return w->parentWidget()->update(w->geometry());
+  const bool byContainer = paintedByContainer(c) && w->parentWidget();
+  // The toolkit need not visit a light on every repaint of its container.
+  if (w->updatesEnabled() == byContainer) w->setUpdatesEnabled(!byContainer);
+  if (byContainer) return w->parentWidget()->update(w->geometry());
+  lookChanged(w);
   w->update();
 }
 

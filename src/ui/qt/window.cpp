@@ -13,6 +13,7 @@
 #include "platform/debug_output.h"
 #include "ui/application.h"
 #include "ui/modal_responder.h"
+#include "ui/qt/backdrop.h"
 #include "ui/qt/native.h"
 
 namespace varnacle::ui {
@@ -396,7 +397,9 @@ void Window::resetDpiAssets() {
 }
 
 void Window::invalidate() {
-  if (isCreated()) native_->top->update();
+  if (!isCreated()) return;
+  lookChanged(native_->top);
+  native_->top->update();
 }
 
 void Window::relayout() {
