@@ -119,17 +119,23 @@ void Control::setTextAlign(unsigned align) {
   invalidate();
 }
 
+// A tint that does not change asks for no repaint: preview frames set every
+// light's colour and alpha, most of them as they were.
 void Control::setChangerColor(Color c) {
+  if (changerColor_ == c) return;
   changerColor_ = c;
   invalidate();
 }
 
 void Control::setChangerAlpha(int alpha) {
-  changerAlpha_ = std::clamp(alpha, 0, 255);
+  alpha = std::clamp(alpha, 0, 255);
+  if (changerAlpha_ == alpha) return;
+  changerAlpha_ = alpha;
   invalidate();
 }
 
 void Control::setIsChangerColor(bool on) {
+  if (isChangerColor_ == on) return;
   isChangerColor_ = on;
   invalidate();
 }
