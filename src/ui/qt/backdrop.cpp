@@ -89,7 +89,9 @@ bool Backdrop::fits(const QWidget& picture) const {
 void Backdrop::rebuild(QWidget& picture, const LayerPainter& paintLayer) {
   QWidget* top = picture.window();
   const QRect area = placeInWindow(picture);
-  image_ = QImage(deviceSizeOf(picture), QImage::Format_ARGB32_Premultiplied);
+  // Opaque, as everything in a window is over its background: the composed
+  // picture is then copied to the screen, not blended.
+  image_ = QImage(deviceSizeOf(picture), QImage::Format_RGB32);
   image_.setDevicePixelRatio(picture.devicePixelRatioF());
   {
     QPainter p(&image_);

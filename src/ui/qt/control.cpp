@@ -209,7 +209,9 @@ void Control::setPos(const Rect& pos) {
 Rect Control::rect() const {
   QWidget* w = peer_->widget;
   if (!w) return {};
-  QPoint origin = w->mapTo(w->window(), QPoint(0, 0));
+  // mapTo(window()) would walk the parents twice; a light's paint asks often.
+  QPoint origin;
+  for (const QWidget* at = w; !at->isWindow(); at = at->parentWidget()) origin += at->pos();
   return {origin.x(), origin.y(), origin.x() + w->width(), origin.y() + w->height()};
 }
 

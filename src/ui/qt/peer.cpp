@@ -11,6 +11,7 @@
 #include <QWindow>
 
 #include "ui/qt/backdrop.h"
+#include "ui/qt/light_index.h"
 #include "ui/qt/native.h"
 
 namespace varnacle::ui {
@@ -91,7 +92,7 @@ class PaintedWidget : public QWidget, public ControlRef {
       // its thread pool, which for the small areas a preview frame repaints
       // costs far more in thread hand-overs than it saves.
       const QRegion region = e->region();
-      const std::vector<TintedChild> lights = tintedChildrenIn(region);
+      const Lights lights = tintedChildrenIn(region.boundingRect());
       for (const QRect& part : region) {
         for (int top = part.top(); top <= part.bottom(); top += kPaintBand) {
           const QRect band(part.left(), top, part.width(), std::min(kPaintBand, part.bottom() + 1 - top));
@@ -205,27 +206,34 @@ class PaintedWidget : public QWidget, public ControlRef {
   // repainted region, in layout order, over the container's own look and
   // under its other children. They are looked up once per repaint, since a
   // frame's region has a part for each light it changed.
-  struct TintedChild {
-    Control* control;
-    QRect geometry;
+  struct Lights {
+    std::vector<Control*> controls;
+    LightIndex index;
+    QPoint origin;  // the container's place in its window
   };
-  std::vector<TintedChild> tintedChildrenIn(const QRegion& region) const {
-    std::vector<TintedChild> found;
+  Lights tintedChildrenIn(const QRect& box) const {
+    std::vector<Control*> controls;
+    std::vector<QRect> places;
     auto* container = kind_ == detail::Kind::Container ? dynamic_cast<Container*>(control) : nullptr;
     for (int i = 0; container && i < container->count(); ++i) {
       Control* child = container->itemAt(i);
       QWidget* w = widgetOf(*child);
-      if (w && !w->isHidden() && paintedByContainer(*child) && region.intersects(w->geometry()))
-        found.push_back({child, w->geometry()});
+      if (w && !w->isHidden() && paintedByContainer(*child) && box.intersects(w->geometry())) {
+        controls.push_back(child);
+        places.push_back(w->geometry());
+      }
     }
-    return found;
+    const Rect r = control->rect();
+    return {std::move(controls), LightIndex(std::move(places)), QPoint(r.left, r.top)};
   }
-  static void paintTintedChildren(Painter& painter, const std::vector<TintedChild>& lights,
-                                  const QRect& band) {
-    for (const TintedChild& light : lights) {
-      if (!band.intersects(light.geometry)) continue;
-      painter.pushClip(light.control->rect());
-      light.control->paint(painter);
+  static void paintTintedChildren(Painter& painter, const Lights& lights, const QRect& part) {
+    thread_local std::vector<std::size_t> meeting;
+    lights.index.meeting(part, meeting);
+    for (std::size_t i : meeting) {
+      Control* light = lights.controls[i];
+      const QRect place = widgetOf(*light)->geometry().translated(lights.origin);
+      painter.pushClip({place.left(), place.top(), place.right() + 1, place.bottom() + 1});
+      light->paint(painter);
       painter.popClip();
     }
   }
@@ -257,7 +265,7 @@ class PaintedWidget : public QWidget, public ControlRef {
     {
       QPainter ip(&composed);
       const Rect r = control->rect();
-      const std::vector<TintedChild> lights = tintedChildrenIn(dirty);
+      const Lights lights = tintedChildrenIn(dirty.boundingRect());
       for (const QRect& part : dirty) {
         ip.setClipRect(part);
         ip.setCompositionMode(QPainter::CompositionMode_Source);
@@ -289,7 +297,7 @@ class PaintedWidget : public QWidget, public ControlRef {
     if (!control || paintedByContainer(*control) || drawsNothing()) return;
     QtPainter painter(p, control->window());
     control->paint(painter);
-    if (withLights) paintTintedChildren(painter, tintedChildrenIn(QRegion(rect())), rect());
+    if (withLights) paintTintedChildren(painter, tintedChildrenIn(rect()), rect());
   }
 
   bool hostsLights() const {
