@@ -1,5 +1,6 @@
 #include "platform/worker_slots.h"
 
+#include <chrono>
 #include <string>
 
 #include "platform/debug_output.h"
@@ -7,8 +8,17 @@
 namespace varnacle::platform {
 
 void runWorkerLoop(WorkerSlot slot, Event& stop, const std::function<bool()>& pass) {
-  while (!stop.wait(std::chrono::milliseconds(1))) {
+  // The stop event is checked before every pass with a 1 ms wait, which
+  // keeps a pass that returns at once from spinning. A pass that took at
+  // least that long has rested (every pause of a pass waits on the stop
+  // event), so after it the event is only looked at: an idle worker wakes
+  // once per pause, not twice.
+  constexpr auto kStopCheck = std::chrono::milliseconds(1);
+  bool rested = false;
+  while (!(rested ? stop.isSet() : stop.wait(kStopCheck))) {
+    const auto start = std::chrono::steady_clock::now();
     if (!pass()) return;
+    rested = std::chrono::steady_clock::now() - start >= kStopCheck;
   }
   debugOutput(kWorkerStopLines[static_cast<int>(slot)]);
 }

@@ -68,6 +68,45 @@ TEST(WorkerSlots, StuckThreadCannotHoldTheExitPastTheDeadline) {
 namespace varnacle::platform {
 namespace {
 
+// Passes that return at once are still spaced by the stop check's wait; a
+// pass that rests on the stop event ends the loop as soon as the event is set,
+// without another pass.
+TEST(WorkerSlots, LoopSpacesQuickPassesAndEndsRightAfterARestingPass) {
+  DebugCapture capture;
+  {
+    WorkerSlots slots;
+    std::atomic<int> quick{0};
+    slots.start(WorkerSlot::mousePreview, [&](Event& stop) {
+      runWorkerLoop(WorkerSlot::mousePreview, stop, [&] {
+        ++quick;
+        return true;
+      });
+    });
+    std::this_thread::sleep_for(100ms);
+    ASSERT_EQ(slots.stopAll(5s), WorkerSlots::Outcome::allEnded);
+    EXPECT_GT(quick.load(), 0);
+    EXPECT_LT(quick.load(), 1000) << "about one pass a millisecond, not a spinning loop";
+  }
+  WorkerSlots slots;
+  std::atomic<int> resting{0};
+  std::atomic<bool> passAfterStop{false};
+  slots.start(WorkerSlot::mousePresence, [&](Event& stop) {
+    runWorkerLoop(WorkerSlot::mousePresence, stop, [&] {
+      if (stop.isSet()) passAfterStop = true;
+      ++resting;
+      stop.wait(10s);
+      return true;
+    });
+  });
+  while (resting == 0) std::this_thread::sleep_for(1ms);
+  const auto stopAt = std::chrono::steady_clock::now();
+  EXPECT_EQ(slots.stopAll(5s), WorkerSlots::Outcome::allEnded);
+  EXPECT_LT(std::chrono::steady_clock::now() - stopAt, 5s);
+  EXPECT_FALSE(passAfterStop);
+  EXPECT_EQ(resting.load(), 1);
+  EXPECT_EQ(capture.count("鼠标设备侦测线程设定退出"), 1);
+}
+
 TEST(WorkerSlots, StopRightAfterStartIsNotLost) {
   for (int round = 0; round < 50; ++round) {
     WorkerSlots slots;
