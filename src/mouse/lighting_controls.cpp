@@ -7,6 +7,7 @@
 #include "mouse/mouse_settings_record.h"
 #include "mouse/preset_colors.h"
 #include "ui/control.h"
+#include "ui/repaint_batch.h"
 #include "ui/window.h"
 
 namespace varnacle::mouse {
@@ -24,6 +25,7 @@ void storeColorComponent(device::LiveLighting::Record& record, std::size_t byte,
 }
 
 void applyFrame(std::span<ui::Control* const> lights, const Frame& frame) {
+  const ui::RepaintBatch batch;
   for (const Tint& t : frame) {
     if (t.light < 0 || static_cast<std::size_t>(t.light) >= lights.size()) continue;
     ui::Control* light = lights[static_cast<std::size_t>(t.light)];

@@ -11,6 +11,7 @@
 #include "support/ui_test_app.h"
 #include "ui/image.h"
 #include "ui/qt/native.h"
+#include "ui/repaint_batch.h"
 
 namespace varnacle::ui {
 namespace {
@@ -212,6 +213,35 @@ TEST(Render, PictureUnderLightsFollowsEveryChangeBelowAndOfItsLights) {
   light->setIsChangerColor(true);
   testing::pump(20);
   EXPECT_EQ(pixel(onScreen(window), inLight), 0xFF00FF00u);
+}
+
+// A frame's tints are repainted when the outermost batch closes, all of them.
+TEST(Render, BatchedTintsShowWhenTheOutermostBatchCloses) {
+  application();
+  testing::ExampleWindow window;
+  ASSERT_TRUE(window.create(nullptr, "render"));
+  window.show(true, false);
+  Control* light = window.findControl("light");
+  light->setChangerColor(0xFF0000FF);
+  light->setIsChangerColor(true);
+  testing::pump(50);
+  const Rect r = light->rect();
+  const Point inLight{r.left + 2, r.top + 2};
+  ASSERT_EQ(pixel(onScreen(window), inLight), 0xFF0000FFu);
+  {
+    const RepaintBatch frame;
+    {
+      const RepaintBatch inner;
+      light->setChangerColor(0xFFFF0000);
+    }
+    testing::pump(20);
+    EXPECT_EQ(pixel(onScreen(window), inLight), 0xFF0000FFu) << "asked for only at the outer close";
+    light->setChangerAlpha(128);
+  }
+  testing::pump(20);
+  const Color shown = pixel(onScreen(window), inLight);
+  EXPECT_NEAR(redOf(shown), 128, 3);  // half red over the black light
+  EXPECT_NEAR(blueOf(shown), 0, 3);
 }
 
 }  // namespace

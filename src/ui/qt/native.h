@@ -99,6 +99,9 @@ bool paintedByContainer(const Control& c);
 // Asks for a repaint of what shows the control: its widget, or the part of
 // its container that paints it.
 void repaintControl(Control& c);
+// Keeps a repaint of part of a picture for the open RepaintBatch; false when
+// none is open.
+bool deferRepaint(QWidget& picture, const QRect& part);
 QWidget* topWidgetOf(Window& w);
 // The window whose top-level widget this is (null for any other widget).
 Window* windowOfTop(QWidget* w);

@@ -167,20 +167,42 @@ QImage tinted(const QImage& scaled, QColor tint, unsigned alpha) {
   QImage out(scaled.size(), scaled.format());
   const unsigned keep = 255 - alpha;
   // Premultiplied: the tint covers each pixel as far as the pixel is opaque,
-  // over what `keep` leaves of the pixel; the pixel's alpha stays. Both
-  // terms depend on one byte each, so they are tabled once per layer.
-  std::array<std::array<std::uint8_t, 256>, 3> cover{};
-  std::array<std::uint8_t, 256> left{};
+  // over what `keep` leaves of the pixel; the pixel's alpha stays.
   const std::array<unsigned, 3> tintParts = {static_cast<unsigned>(tint.red()) * alpha,
                                              static_cast<unsigned>(tint.green()) * alpha,
                                              static_cast<unsigned>(tint.blue()) * alpha};
+  const auto cover = [&](std::size_t c, unsigned pa) { return (tintParts[c] * pa + 32512) / 65025; };
+  if (keep == 0) {
+    // A full tint leaves nothing of the pixel's own colour: the layer
+    // depends on each pixel's alpha alone, and an image has few alphas
+    // (clear around the light, opaque in it, a few at its edge).
+    std::array<QRgb, 256> byAlpha{};
+    std::array<bool, 256> known{};
+    known[0] = true;
+    for (int y = 0; y < scaled.height(); ++y) {
+      const auto* in = reinterpret_cast<const QRgb*>(scaled.constScanLine(y));
+      auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+      for (int x = 0; x < scaled.width(); ++x) {
+        const auto pa = static_cast<unsigned>(qAlpha(in[x]));
+        if (!known[pa]) {
+          known[pa] = true;
+          byAlpha[pa] = qRgba(static_cast<int>(cover(0, pa)), static_cast<int>(cover(1, pa)),
+                              static_cast<int>(cover(2, pa)), static_cast<int>(pa));
+        }
+        row[x] = byAlpha[pa];
+      }
+    }
+    return out;
+  }
+  // Otherwise both terms depend on one byte each: tabled once per layer.
+  std::array<std::array<std::uint8_t, 256>, 3> covered{};
+  std::array<std::uint8_t, 256> left{};
   for (unsigned v = 0; v < 256; ++v) {
-    for (std::size_t c = 0; c < 3; ++c)
-      cover[c][v] = static_cast<std::uint8_t>((tintParts[c] * v + 32512) / 65025);
+    for (std::size_t c = 0; c < 3; ++c) covered[c][v] = static_cast<std::uint8_t>(cover(c, v));
     left[v] = static_cast<std::uint8_t>((v * keep + 127) / 255);
   }
   const auto channel = [&](std::size_t c, unsigned own, unsigned pa) {
-    return static_cast<int>(std::min(pa, unsigned{cover[c][pa]} + unsigned{left[own]}));
+    return static_cast<int>(std::min(pa, unsigned{covered[c][pa]} + unsigned{left[own]}));
   };
   for (int y = 0; y < scaled.height(); ++y) {
     const auto* in = reinterpret_cast<const QRgb*>(scaled.constScanLine(y));

@@ -611,7 +611,10 @@ void repaintControl(Control& c) {
   const bool byContainer = paintedByContainer(c) && w->parentWidget();
   // The toolkit need not visit a light on every repaint of its container.
   if (w->updatesEnabled() == byContainer) w->setUpdatesEnabled(!byContainer);
-  if (byContainer) return w->parentWidget()->update(w->geometry());
+  if (byContainer) {
+    if (!deferRepaint(*w->parentWidget(), w->geometry())) w->parentWidget()->update(w->geometry());
+    return;
+  }
   lookChanged(w);
   w->update();
 }

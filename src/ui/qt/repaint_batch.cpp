@@ -1,0 +1,65 @@
+// Gathered repaints of tinted lights.
+#include "ui/repaint_batch.h"
+
+#include <QPointer>
+#include <QRegion>
+#include <vector>
+
+#include "ui/qt/native.h"
+
+namespace varnacle::ui {
+
+namespace {
+
+// The parts of one picture to repaint, in the order they were asked for.
+struct Pending {
+  QPointer<QWidget> picture;
+  std::vector<QRect> parts;
+};
+
+int& depth() {
+  static int open = 0;
+  return open;
+}
+
+std::vector<Pending>& pending() {
+  static std::vector<Pending> all;
+  return all;
+}
+
+// Merging halves keeps the work near n log n; adding the parts one by one to
+// one region costs about n squared.
+QRegion unite(const QRect* parts, std::size_t count) {
+  if (count <= 8) {
+    QRegion out;
+    for (std::size_t i = 0; i < count; ++i) out += parts[i];
+    return out;
+  }
+  const std::size_t half = count / 2;
+  return unite(parts, half).united(unite(parts + half, count - half));
+}
+
+}  // namespace
+
+RepaintBatch::RepaintBatch() {
+  ++depth();
+}
+
+RepaintBatch::~RepaintBatch() {
+  if (--depth() > 0) return;
+  std::vector<Pending> asked;
+  asked.swap(pending());
+  for (const Pending& p : asked)
+    if (p.picture) p.picture->update(unite(p.parts.data(), p.parts.size()));
+}
+
+bool deferRepaint(QWidget& picture, const QRect& part) {
+  if (depth() == 0) return false;
+  auto& all = pending();
+  // The lights of a frame come picture by picture.
+  if (all.empty() || all.back().picture.data() != &picture) all.push_back({&picture, {}});
+  all.back().parts.push_back(part);
+  return true;
+}
+
+}  // namespace varnacle::ui
