@@ -154,23 +154,34 @@ Color pixel(const QImage& image, Point at) {
   return image.pixel(at.x, at.y);
 }
 
+// The example window shown, its light tinted blue over its picture.
+class ShownPicture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    application();
+    ASSERT_TRUE(window.create(nullptr, "render"));
+    window.show(true, false);
+    light = window.findControl("light");
+    light->setChangerColor(0xFF0000FF);
+    light->setIsChangerColor(true);
+    testing::pump(50);
+    const Rect r = light->rect();
+    inLight = {r.left + 2, r.top + 2};
+    besideLight = {r.right + 4, r.top + 2};
+  }
+  testing::ExampleWindow window;
+  Control* light = nullptr;
+  Point inLight;
+  Point besideLight;
+};
+
 // A picture with lights keeps what lies below it between frames; every change
 // below it, of the lights or of its own look must still show.
-TEST(Render, PictureUnderLightsFollowsEveryChangeBelowAndOfItsLights) {
-  application();
-  testing::ExampleWindow window;
-  ASSERT_TRUE(window.create(nullptr, "render"));
-  window.show(true, false);
+TEST_F(ShownPicture, FollowsEveryChangeBelowAndOfItsLights) {
   Control* root = window.findControl("root");
   Control* picture = window.findControl("picture");
-  Control* light = window.findControl("light");
   picture->setBkColor(0x80FF0000);  // half-transparent over the white root
-  light->setChangerColor(0xFF0000FF);
-  light->setIsChangerColor(true);
   testing::pump(50);
-  const Rect r = light->rect();
-  const Point inLight{r.left + 2, r.top + 2};
-  const Point besideLight{r.right + 4, r.top + 2};
   const auto near = [](Color c, int red, int green, int blue) {
     return std::abs(redOf(c) - red) <= 2 && std::abs(greenOf(c) - green) <= 2 &&
            std::abs(blueOf(c) - blue) <= 2;
@@ -216,17 +227,7 @@ TEST(Render, PictureUnderLightsFollowsEveryChangeBelowAndOfItsLights) {
 }
 
 // A frame's tints are repainted when the outermost batch closes, all of them.
-TEST(Render, BatchedTintsShowWhenTheOutermostBatchCloses) {
-  application();
-  testing::ExampleWindow window;
-  ASSERT_TRUE(window.create(nullptr, "render"));
-  window.show(true, false);
-  Control* light = window.findControl("light");
-  light->setChangerColor(0xFF0000FF);
-  light->setIsChangerColor(true);
-  testing::pump(50);
-  const Rect r = light->rect();
-  const Point inLight{r.left + 2, r.top + 2};
+TEST_F(ShownPicture, BatchedTintsShowWhenTheOutermostBatchCloses) {
   ASSERT_EQ(pixel(onScreen(window), inLight), 0xFF0000FFu);
   {
     const RepaintBatch frame;
