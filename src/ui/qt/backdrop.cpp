@@ -89,8 +89,8 @@ bool Backdrop::fits(const QWidget& picture) const {
 void Backdrop::rebuild(QWidget& picture, const LayerPainter& paintLayer) {
   QWidget* top = picture.window();
   const QRect area = placeInWindow(picture);
-  // Opaque, as everything in a window is over its background: the composed
-  // picture is then copied to the screen, not blended.
+  // Opaque, as everything in a window is over its background: its parts are
+  // then copied to the screen, not blended.
   image_ = QImage(deviceSizeOf(picture), QImage::Format_RGB32);
   image_.setDevicePixelRatio(picture.devicePixelRatioF());
   {
@@ -118,8 +118,6 @@ void Backdrop::rebuild(QWidget& picture, const LayerPainter& paintLayer) {
       level = next;
     }
   }
-  composed_ = image_.copy();
-  composed_.setDevicePixelRatio(image_.devicePixelRatio());
   placedAt_ = area.topLeft();
   stale_ = false;
   if (picture_.data() != &picture) {
@@ -133,7 +131,6 @@ void Backdrop::drop() {
   forget(this);
   picture_ = nullptr;
   image_ = QImage();
-  composed_ = QImage();
 }
 
 }  // namespace varnacle::ui

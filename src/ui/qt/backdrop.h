@@ -45,14 +45,10 @@ class Backdrop {
   void drop();
 
   const QImage& image() const { return image_; }
-  // The backdrop with the lights over it, as last shown; the picture repaints
-  // the changed parts here and copies them to the screen.
-  QImage& composed() { return composed_; }
 
  private:
   friend void lookChanged(const QWidget* changed);
   QImage image_;
-  QImage composed_;
   QPointer<QWidget> picture_;
   QPoint placedAt_;
   bool stale_ = false;

@@ -240,13 +240,13 @@ class PaintedWidget : public QWidget, public ControlRef {
 
   // A container with tinted lights over a parent keeps the picture under
   // them (see Backdrop) and is opaque: a repaint recomposes the changed parts
-  // from the kept picture and the lights, then copies them to the screen.
+  // from the kept picture and the lights, straight on the screen.
   // A picture whose last light went out paints once more this way (nothing
   // below it was painted for this repaint) and is then an ordinary
   // transparent container again; false for ordinary containers.
   bool paintPicture(const QRegion& region) {
-    const bool lights = hostsLights();
-    if (!parentWidget() || (!lights && !testAttribute(Qt::WA_OpaquePaintEvent))) return false;
+    const bool hosts = hostsLights();
+    if (!parentWidget() || (!hosts && !testAttribute(Qt::WA_OpaquePaintEvent))) return false;
     QRegion dirty = region;
     if (!backdrop_.fits(*this)) {
       backdrop_.rebuild(*this, [this](QWidget& w, QPainter& p) {
@@ -257,37 +257,33 @@ class PaintedWidget : public QWidget, public ControlRef {
       });
       dirty = QRegion(rect());
     }
-    QImage& composed = backdrop_.composed();
-    const qreal ratio = composed.devicePixelRatio();
-    const auto device = [ratio](const QRect& r) {
-      return QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio);
-    };
-    {
-      QPainter ip(&composed);
-      const Rect r = control->rect();
-      const Lights lights = tintedChildrenIn(dirty.boundingRect());
-      for (const QRect& part : dirty) {
-        ip.setClipRect(part);
-        ip.setCompositionMode(QPainter::CompositionMode_Source);
-        ip.drawImage(QRectF(part), backdrop_.image(), device(part));
-        ip.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        ip.save();
-        ip.translate(-r.left, -r.top);
+    const QImage& kept = backdrop_.image();
+    const qreal ratio = kept.devicePixelRatio();
+    const Rect r = control->rect();
+    const Lights lights = tintedChildrenIn(dirty.boundingRect());
+    QPainter qp(this);
+    for (const QRect& part : dirty) {
+      for (int top = part.top(); top <= part.bottom(); top += kPaintBand) {
+        // One plain rectangle clip per band: inside one part of the region
+        // the toolkit's clip is that rectangle, so nothing is clipped by
+        // the many-part region.
+        const QRect band(part.left(), top, part.width(), std::min(kPaintBand, part.bottom() + 1 - top));
+        qp.setClipRect(band);
+        qp.setCompositionMode(QPainter::CompositionMode_Source);
+        qp.drawImage(QRectF(band), kept,
+                     QRectF(band.x() * ratio, band.y() * ratio, band.width() * ratio, band.height() * ratio));
+        qp.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        qp.save();
+        qp.translate(-r.left, -r.top);
         {
-          QtPainter painter(ip, control->window());
-          paintTintedChildren(painter, lights, part);
+          QtPainter painter(qp, control->window());
+          paintTintedChildren(painter, lights, band);
         }
-        ip.restore();
+        qp.restore();
       }
     }
-    QPainter qp(this);
-    for (const QRect& part : region)
-      for (int top = part.top(); top <= part.bottom(); top += kPaintBand) {
-        const QRect band(part.left(), top, part.width(), std::min(kPaintBand, part.bottom() + 1 - top));
-        qp.drawImage(QRectF(band), composed, device(band));
-      }
-    setAttribute(Qt::WA_OpaquePaintEvent, lights);
-    if (!lights) backdrop_.drop();
+    setAttribute(Qt::WA_OpaquePaintEvent, hosts);
+    if (!hosts) backdrop_.drop();
     return true;
   }
 
