@@ -245,5 +245,57 @@ TEST_F(ShownPicture, BatchedTintsShowWhenTheOutermostBatchCloses) {
   EXPECT_NEAR(blueOf(shown), 0, 3);
 }
 
+class ManyLightsWindow : public Window {
+ public:
+  std::string layoutName() const override { return VARNACLE_UI_TESTDATA "/many_lights.xml"; }
+  std::string windowClassName() const override { return "ManyLightsWnd"; }
+};
+
+// A frame that changes most lights of a picture repaints the area they span
+// at once; one that changes a few repaints just those. Either way every light
+// shows its new tint and the picture between them stays as it was.
+TEST(ShownManyLights, FramesOfAllOrFewLightsShowEveryTint) {
+  application();
+  ManyLightsWindow window;
+  ASSERT_TRUE(window.create(nullptr, "many lights"));
+  window.show(true, false);
+  std::vector<Control*> lights;
+  for (int i = 0; i < 40; ++i) {
+    lights.push_back(window.findControl("light_" + std::to_string(i)));
+    ASSERT_NE(lights.back(), nullptr);
+    lights.back()->setIsChangerColor(true);
+  }
+  const auto frame = [&](const std::vector<int>& which, Color color) {
+    const RepaintBatch batch;
+    for (int i : which) lights[static_cast<std::size_t>(i)]->setChangerColor(color);
+  };
+  const auto centre = [&](int i) {
+    const Rect r = lights[static_cast<std::size_t>(i)]->rect();
+    return Point{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  };
+  std::vector<int> all(40);
+  for (int i = 0; i < 40; ++i) all[static_cast<std::size_t>(i)] = i;
+  frame(all, 0xFF0000FF);
+  testing::pump(50);
+  const Rect first = lights[0]->rect();
+  const Point between{first.right + 2, first.top + 4};
+
+  frame(all, 0xFF00FF00);
+  testing::pump(20);
+  QImage shown = onScreen(window);
+  ASSERT_FALSE(shown.isNull());
+  for (int i = 0; i < 40; ++i) EXPECT_EQ(pixel(shown, centre(i)), 0xFF00FF00u) << "light " << i;
+  EXPECT_EQ(pixel(shown, between), 0xFF808080u);
+
+  frame({3, 17, 38}, 0xFFFF0000);
+  testing::pump(20);
+  shown = onScreen(window);
+  for (int i = 0; i < 40; ++i) {
+    const bool changed = i == 3 || i == 17 || i == 38;
+    EXPECT_EQ(pixel(shown, centre(i)), changed ? 0xFFFF0000u : 0xFF00FF00u) << "light " << i;
+  }
+  EXPECT_EQ(pixel(shown, between), 0xFF808080u);
+}
+
 }  // namespace
 }  // namespace varnacle::ui

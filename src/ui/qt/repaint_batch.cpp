@@ -39,6 +39,25 @@ QRegion unite(const QRect* parts, std::size_t count) {
   return unite(parts, half).united(unite(parts + half, count - half));
 }
 
+// A frame that changes lights over most of a picture repaints the area they
+// span as one rectangle: the toolkit then clips every drawing of that repaint
+// to one rectangle instead of a region of a part per light, and the picture
+// copies its kept backdrop once instead of once per part.
+constexpr std::size_t kManyParts = 32;
+
+QRegion toRepaint(const std::vector<QRect>& parts) {
+  if (parts.size() > kManyParts) {
+    QRect span;
+    qint64 covered = 0;
+    for (const QRect& r : parts) {
+      span |= r;
+      covered += qint64{r.width()} * r.height();
+    }
+    if (2 * covered >= qint64{span.width()} * span.height()) return span;
+  }
+  return unite(parts.data(), parts.size());
+}
+
 }  // namespace
 
 RepaintBatch::RepaintBatch() {
@@ -50,7 +69,7 @@ RepaintBatch::~RepaintBatch() {
   std::vector<Pending> asked;
   asked.swap(pending());
   for (const Pending& p : asked)
-    if (p.picture) p.picture->update(unite(p.parts.data(), p.parts.size()));
+    if (p.picture) p.picture->update(toRepaint(p.parts));
 }
 
 bool deferRepaint(QWidget& picture, const QRect& part) {
