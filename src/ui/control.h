@@ -178,6 +178,9 @@ class Control {
   virtual std::string stateImage() const { return {}; }
   void paintImage(Painter& painter, const std::string& description);
   void paintTint(Painter& painter);
+  bool tints() const { return isChangerColor_ && changerAlpha_ != 0; }
+  // The tint where it has no image to cover: over the whole control.
+  void paintTintFill(Painter& painter);
   virtual void paintText(Painter& painter);
   // Whether the pointer is over the control / the button is held on it.
   bool isHot() const;

@@ -56,6 +56,12 @@ class Painter {
   // of a control. False as drawImage().
   virtual bool drawTintedImage(std::string_view description, const Rect& dest, Color color,
                                int alpha) = 0;
+  // The image with its own tint over it: what drawImage() and then
+  // drawTintedImage() of the same image paint. False as drawImage().
+  virtual bool drawImageTintedOver(std::string_view description, const Rect& dest, Color color,
+                                   int alpha) {
+    return drawImage(description, dest) && drawTintedImage(description, dest, color, alpha);
+  }
   // Limits later drawing to `r` (intersected with the current clip) until the
   // matching popClip().
   virtual void pushClip(const Rect& r) = 0;

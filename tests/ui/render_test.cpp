@@ -72,6 +72,61 @@ TEST(Render, TintCoversOnlyTheImageWithItsAlpha) {
   EXPECT_EQ(renderToImage(light, 20, 20).at(5, 5), 0xFFFF0000u);
 }
 
+// A 20 x 20 image with a soft edge: opaque in the middle, its alpha falling
+// off towards the border, in several colours.
+std::string softImage() {
+  const std::string path = ::testing::TempDir() + "soft.png";
+  QImage image(20, 20, QImage::Format_ARGB32);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 20; ++x) {
+      const int edge = std::min({x, y, 19 - x, 19 - y});
+      const int alpha = std::min(255, edge * 60);
+      image.setPixel(x, y, qRgba(40 + x * 10, 200 - y * 8, 90, alpha));
+    }
+  image.save(QString::fromStdString(path));
+  return path;
+}
+
+// A light paints its image and its tint over it in one go; that must show as
+// the image painted and then tinted, edge pixels included.
+TEST(Render, ImageAndTintInOneGoMatchTheTwoSteps) {
+  application();
+  const std::string image = softImage();
+  class TwoSteps : public Control {
+   public:
+    void paint(Painter& p) override {
+      p.fillRect(rect(), 0xFF3060A0);
+      p.drawImage(description, rect());
+      p.drawTintedImage(description, rect(), color, alpha);
+    }
+    std::string description;
+    Color color = 0;
+    int alpha = 0;
+  } twoSteps;
+  twoSteps.description = image;
+  Control light;
+  light.setBkColor(0xFF3060A0);
+  light.setBkImage(image);
+  light.setIsChangerColor(true);
+  for (const auto& [color, alpha] : {std::pair<Color, int>{0xFFFF0000, 255}, {0xFF00C040, 128}, {0xFF8000FF, 30}}) {
+    twoSteps.color = color;
+    twoSteps.alpha = alpha;
+    light.setChangerColor(color);
+    light.setChangerAlpha(alpha);
+    const Image expected = renderToImage(twoSteps, 20, 20);
+    const Image shown = renderToImage(light, 20, 20);
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 20; ++x) {
+        const Color e = expected.at(x, y);
+        const Color s = shown.at(x, y);
+        ASSERT_LE(std::abs(redOf(e) - redOf(s)) + std::abs(greenOf(e) - greenOf(s)) +
+                      std::abs(blueOf(e) - blueOf(s)),
+                  4)
+            << "at " << x << "," << y << " alpha " << alpha << std::hex << ": " << e << " vs " << s;
+      }
+  }
+}
+
 TEST(Render, TintWithoutImageCoversTheControl) {
   application();
   Control light;

@@ -221,9 +221,15 @@ void Control::invalidate() {
 }
 
 void Control::paint(Painter& painter) {
-  paintBackground(painter);
-  paintImage(painter, stateImage());
-  paintTint(painter);
+  if (alphaOf(bkColor_) != 0) painter.fillRect(rect(), bkColor_);
+  const std::string state = stateImage();
+  if (!state.empty()) paintImage(painter, bkImage_);
+  // The tint covers the topmost image; the two are drawn in one go.
+  const std::string& top = state.empty() ? bkImage_ : state;
+  if (!tints())
+    paintImage(painter, top);
+  else if (top.empty() || !painter.drawImageTintedOver(top, rect(), changerColor_, changerAlpha_))
+    paintTintFill(painter);
   paintText(painter);
 }
 
@@ -240,7 +246,7 @@ void Control::raise(std::string_view type, std::uintptr_t wParam, std::intptr_t 
 
 bool Control::hasOwnLook() const {
   return alphaOf(bkColor_) != 0 || !bkImage_.empty() || !stateImage().empty() ||
-         (isChangerColor_ && changerAlpha_ != 0) || !text().empty();
+         tints() || !text().empty();
 }
 
 void Control::paintBackground(Painter& painter) {
@@ -253,11 +259,15 @@ void Control::paintImage(Painter& painter, const std::string& description) {
 }
 
 void Control::paintTint(Painter& painter) {
-  if (!isChangerColor_ || changerAlpha_ == 0) return;
+  if (!tints()) return;
   const std::string state = stateImage();
   const std::string& image = state.empty() ? bkImage_ : state;
   if (image.empty() || !painter.drawTintedImage(image, rect(), changerColor_, changerAlpha_))
-    painter.fillRect(rect(), (changerColor_ & 0x00FFFFFFu) | (Color(changerAlpha_) << 24));
+    paintTintFill(painter);
+}
+
+void Control::paintTintFill(Painter& painter) {
+  painter.fillRect(rect(), (changerColor_ & 0x00FFFFFFu) | (Color(changerAlpha_) << 24));
 }
 
 void Control::paintText(Painter& painter) {

@@ -153,11 +153,16 @@ class QtPainter : public Painter {
   bool drawImage(std::string_view description, const Rect& dest) override;
   bool drawTintedImage(std::string_view description, const Rect& dest, Color color,
                        int alpha) override;
+  bool drawImageTintedOver(std::string_view description, const Rect& dest, Color color,
+                           int alpha) override;
   void pushClip(const Rect& r) override;
   void popClip() override;
   void setAntialiasing(bool on) override;
 
  private:
+  bool drawTinted(std::string_view description, const Rect& dest, Color color, int alpha,
+                  bool overImage);
+
   QPainter& p_;
   const Window* window_;
   int clipDepth_ = 0;

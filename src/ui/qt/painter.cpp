@@ -24,20 +24,22 @@ std::unordered_map<std::string, QImage>& imageCache() {
 }
 
 // Tinted layers: an image at the size it is drawn at with its opaque parts
-// covered by a tint (source-atop), by image and tint. A light repainted in
-// several parts of a frame, or again with the colour it had, is tinted once.
-// Bounded like the scaled images and emptied with them.
+// covered by a tint (source-atop), alone or over the image itself, by image
+// and tint. A light repainted in several parts of a frame, or again with the
+// colour it had, is tinted once. Bounded like the scaled images and emptied
+// with them.
 constexpr std::size_t kTintedCacheLimit = 512;
 
 struct TintKey {
   const QImage* scaled;
   QRgb tint;  // the colour with the tint's alpha
+  bool overImage;
   friend bool operator==(const TintKey&, const TintKey&) = default;
 };
 
 struct TintKeyHash {
   std::size_t operator()(const TintKey& k) const {
-    return std::hash<const void*>()(k.scaled) * 1000003u ^ std::hash<QRgb>()(k.tint);
+    return (std::hash<const void*>()(k.scaled) * 1000003u ^ std::hash<QRgb>()(k.tint)) + k.overImage;
   }
 };
 
@@ -163,8 +165,11 @@ const Drawable& drawable(std::string_view description, double ratio) {
   return cache.emplace(std::string(description), d).first->second;
 }
 
+// The tinted layer of `scaled`.
 QImage tinted(const QImage& scaled, QColor tint, unsigned alpha) {
   QImage out(scaled.size(), scaled.format());
+  const int width = scaled.width();
+  const int height = scaled.height();
   const unsigned keep = 255 - alpha;
   // Premultiplied: the tint covers each pixel as far as the pixel is opaque,
   // over what `keep` leaves of the pixel; the pixel's alpha stays.
@@ -179,10 +184,10 @@ QImage tinted(const QImage& scaled, QColor tint, unsigned alpha) {
     std::array<QRgb, 256> byAlpha{};
     std::array<bool, 256> known{};
     known[0] = true;
-    for (int y = 0; y < scaled.height(); ++y) {
+    for (int y = 0; y < height; ++y) {
       const auto* in = reinterpret_cast<const QRgb*>(scaled.constScanLine(y));
       auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
-      for (int x = 0; x < scaled.width(); ++x) {
+      for (int x = 0; x < width; ++x) {
         const auto pa = static_cast<unsigned>(qAlpha(in[x]));
         if (!known[pa]) {
           known[pa] = true;
@@ -204,10 +209,10 @@ QImage tinted(const QImage& scaled, QColor tint, unsigned alpha) {
   const auto channel = [&](std::size_t c, unsigned own, unsigned pa) {
     return static_cast<int>(std::min(pa, unsigned{covered[c][pa]} + unsigned{left[own]}));
   };
-  for (int y = 0; y < scaled.height(); ++y) {
+  for (int y = 0; y < height; ++y) {
     const auto* in = reinterpret_cast<const QRgb*>(scaled.constScanLine(y));
     auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
-    for (int x = 0; x < scaled.width(); ++x) {
+    for (int x = 0; x < width; ++x) {
       const QRgb p = in[x];
       const auto pa = static_cast<unsigned>(qAlpha(p));
       if (pa == 0) {  // most of a light's image lies around the light
@@ -222,13 +227,22 @@ QImage tinted(const QImage& scaled, QColor tint, unsigned alpha) {
   return out;
 }
 
-const QImage& tintedLayer(const QImage& scaled, QColor tint, int alpha) {
+const QImage& tintedLayer(const QImage& scaled, QColor tint, int alpha, bool overImage) {
   const auto a = static_cast<unsigned>(std::clamp(alpha, 0, 255));
-  const TintKey key{&scaled, qRgba(tint.red(), tint.green(), tint.blue(), static_cast<int>(a))};
+  const TintKey key{&scaled, qRgba(tint.red(), tint.green(), tint.blue(), static_cast<int>(a)),
+                    overImage};
   auto& cache = tintedCache();
   if (auto it = cache.find(key); it != cache.end()) return it->second;
   if (cache.size() >= kTintedCacheLimit) cache.clear();
-  return cache.emplace(key, tinted(scaled, tint, a)).first->second;
+  QImage layer = tinted(scaled, tint, a);
+  if (overImage) {
+    // The image with its tint over it, blended once here instead of at
+    // every draw of the light.
+    QImage both = scaled.copy();
+    QPainter(&both).drawImage(0, 0, layer);
+    layer = std::move(both);
+  }
+  return cache.emplace(key, std::move(layer)).first->second;
 }
 
 // The destination's size in device pixels.
@@ -384,12 +398,26 @@ bool QtPainter::drawImage(std::string_view description, const Rect& dest) {
 
 bool QtPainter::drawTintedImage(std::string_view description, const Rect& dest, Color color,
                                 int alpha) {
+  return drawTinted(description, dest, color, alpha, false);
+}
+
+bool QtPainter::drawImageTintedOver(std::string_view description, const Rect& dest, Color color,
+                                    int alpha) {
+  return drawTinted(description, dest, color, alpha, true);
+}
+
+bool QtPainter::drawTinted(std::string_view description, const Rect& dest, Color color, int alpha,
+                           bool overImage) {
   if (dest.empty()) return false;
   const double ratio = deviceRatio(p_);
   const Drawable& d = drawable(description, ratio);
   if (!d.image) return false;
+  if (overImage && d.fade < 255) {  // a faded image under its tint is drawn by itself
+    drawImage(description, dest);
+    overImage = false;
+  }
   const QImage& scaled = scaledImage(*d.image, d.source, deviceSize(dest, ratio));
-  p_.drawImage(qrectf(dest), tintedLayer(scaled, qcolor(color | 0xFF000000u), alpha));
+  p_.drawImage(qrectf(dest), tintedLayer(scaled, qcolor(color | 0xFF000000u), alpha, overImage));
   return true;
 }
 
