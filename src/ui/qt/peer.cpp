@@ -226,15 +226,21 @@ class PaintedWidget : public QWidget, public ControlRef {
     const Rect r = control->rect();
     return {std::move(controls), LightIndex(std::move(places)), QPoint(r.left, r.top)};
   }
+  // Each light meeting `part` (container coordinates), clipped to where the
+  // two meet, in bands like every other drawing (see paintEvent); the
+  // painter draws in window coordinates.
   static void paintTintedChildren(Painter& painter, const Lights& lights, const QRect& part) {
     thread_local std::vector<std::size_t> meeting;
     lights.index.meeting(part, meeting);
     for (std::size_t i : meeting) {
       Control* light = lights.controls[i];
-      const QRect place = widgetOf(*light)->geometry().translated(lights.origin);
-      painter.pushClip({place.left(), place.top(), place.right() + 1, place.bottom() + 1});
-      light->paint(painter);
-      painter.popClip();
+      const QRect shown = (part & widgetOf(*light)->geometry()).translated(lights.origin);
+      for (int top = shown.top(); top <= shown.bottom(); top += kPaintBand) {
+        const int bottom = std::min(top + kPaintBand, shown.bottom() + 1);
+        painter.pushClip({shown.left(), top, shown.right() + 1, bottom});
+        light->paint(painter);
+        painter.popClip();
+      }
     }
   }
 
@@ -262,6 +268,7 @@ class PaintedWidget : public QWidget, public ControlRef {
     const Rect r = control->rect();
     const Lights lights = tintedChildrenIn(dirty.boundingRect());
     QPainter qp(this);
+    qp.setCompositionMode(QPainter::CompositionMode_Source);
     for (const QRect& part : dirty) {
       for (int top = part.top(); top <= part.bottom(); top += kPaintBand) {
         // One plain rectangle clip per band: inside one part of the region
@@ -269,18 +276,18 @@ class PaintedWidget : public QWidget, public ControlRef {
         // the many-part region.
         const QRect band(part.left(), top, part.width(), std::min(kPaintBand, part.bottom() + 1 - top));
         qp.setClipRect(band);
-        qp.setCompositionMode(QPainter::CompositionMode_Source);
         qp.drawImage(QRectF(band), kept,
                      QRectF(band.x() * ratio, band.y() * ratio, band.width() * ratio, band.height() * ratio));
-        qp.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        qp.save();
-        qp.translate(-r.left, -r.top);
-        {
-          QtPainter painter(qp, control->window());
-          paintTintedChildren(painter, lights, band);
-        }
-        qp.restore();
       }
+    }
+    // The lights over the copied parts, each once (a light across two
+    // bands is not drawn twice).
+    qp.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    qp.setClipping(false);
+    qp.translate(-r.left, -r.top);
+    {
+      QtPainter painter(qp, control->window());
+      for (const QRect& part : dirty) paintTintedChildren(painter, lights, part);
     }
     setAttribute(Qt::WA_OpaquePaintEvent, hosts);
     if (!hosts) backdrop_.drop();
