@@ -127,6 +127,45 @@ TEST(Render, ImageAndTintInOneGoMatchTheTwoSteps) {
   }
 }
 
+// Clips nest as their intersection and each pop brings back the one before,
+// whether the painter started without a clip or with one of its caller's.
+TEST(Render, NestedClipsIntersectAndComeBack) {
+  application();
+  const auto paintNested = [](const QRegion* callerClip) {
+    QImage canvas(30, 30, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::white);
+    QPainter qp(&canvas);
+    if (callerClip) qp.setClipRegion(*callerClip);
+    QtPainter p(qp, nullptr);
+    p.pushClip({0, 0, 20, 20});
+    p.pushClip({10, 10, 30, 30});
+    p.fillRect({0, 0, 30, 30}, 0xFFFF0000);  // red where both clips meet
+    p.popClip();
+    p.fillRect({0, 0, 5, 30}, 0xFF00FF00);  // green in the first clip only
+    p.popClip();
+    p.fillRect({25, 0, 30, 30}, 0xFF0000FF);  // blue wherever the caller lets it
+    qp.end();
+    return canvas;
+  };
+  const QImage plain = paintNested(nullptr);
+  EXPECT_EQ(plain.pixel(15, 15), 0xFFFF0000u);
+  EXPECT_EQ(plain.pixel(5, 15), 0xFFFFFFFFu);   // outside the inner clip
+  EXPECT_EQ(plain.pixel(22, 22), 0xFFFFFFFFu);  // outside the outer clip
+  EXPECT_EQ(plain.pixel(2, 15), 0xFF00FF00u);
+  EXPECT_EQ(plain.pixel(2, 25), 0xFFFFFFFFu);   // below the first clip
+  EXPECT_EQ(plain.pixel(27, 27), 0xFF0000FFu);  // no clip left
+
+  // The caller's clip: the top and the bottom rows, not the middle.
+  const QRegion caller = QRegion(0, 0, 30, 12) + QRegion(0, 18, 30, 12);
+  const QImage clipped = paintNested(&caller);
+  EXPECT_EQ(clipped.pixel(15, 11), 0xFFFF0000u);
+  EXPECT_EQ(clipped.pixel(15, 15), 0xFFFFFFFFu);  // the caller's gap
+  EXPECT_EQ(clipped.pixel(15, 19), 0xFFFF0000u);
+  EXPECT_EQ(clipped.pixel(2, 5), 0xFF00FF00u);
+  EXPECT_EQ(clipped.pixel(27, 5), 0xFF0000FFu);
+  EXPECT_EQ(clipped.pixel(27, 15), 0xFFFFFFFFu);  // still the caller's gap
+}
+
 TEST(Render, TintWithoutImageCoversTheControl) {
   application();
   Control light;

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -140,7 +141,7 @@ class QtPainter : public Painter {
  public:
   QtPainter(QPainter& p, const Window* window) : p_(p), window_(window) {}
   ~QtPainter() override {
-    while (clipDepth_ > 0) popClip();
+    while (!clips_.empty()) popClip();
   }
   void fillRect(const Rect& r, Color c) override;
   void strokeRect(const Rect& r, Color c, int penWidth) override;
@@ -163,9 +164,18 @@ class QtPainter : public Painter {
   bool drawTinted(std::string_view description, const Rect& dest, Color color, int alpha,
                   bool overImage);
 
+  // A pushed clip: what to go back to. A clip that is one rectangle this
+  // painter set is replaced and put back directly; one it did not set (the
+  // caller's, of unknown shape) is intersected under a saved state.
+  struct PushedClip {
+    bool saved = false;
+    std::optional<QRect> previous;  // none: no clip before
+  };
+
   QPainter& p_;
   const Window* window_;
-  int clipDepth_ = 0;
+  std::vector<PushedClip> clips_;
+  std::optional<QRect> clip_;  // the clip, when it is a rectangle set here
 };
 
 }  // namespace varnacle::ui

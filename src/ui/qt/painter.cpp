@@ -48,6 +48,44 @@ std::unordered_map<TintKey, QImage, TintKeyHash>& tintedCache() {
   return cache;
 }
 
+// What of an image shows through a tint layer drawn over it (the layer's
+// alpha is the image's own): each pixel's colour and alpha as far as the
+// pixel is not opaque, premultiplied; and the alphas the image holds. It
+// does not depend on the tint, so it is made once per scaled image, and a
+// new colour's layer over the image is one table look-up and one addition
+// per pixel. Emptied with the tinted layers.
+struct Underlay {
+  QImage through;
+  std::vector<unsigned> alphas;
+};
+
+std::unordered_map<const QImage*, Underlay>& underlayCache() {
+  static std::unordered_map<const QImage*, Underlay> cache;
+  return cache;
+}
+
+const Underlay& underlay(const QImage& scaled) {
+  auto& cache = underlayCache();
+  if (auto it = cache.find(&scaled); it != cache.end()) return it->second;
+  Underlay u{QImage(scaled.size(), scaled.format()), {}};
+  std::array<bool, 256> held{};
+  for (int y = 0; y < scaled.height(); ++y) {
+    const auto* in = reinterpret_cast<const QRgb*>(scaled.constScanLine(y));
+    auto* row = reinterpret_cast<QRgb*>(u.through.scanLine(y));
+    for (int x = 0; x < scaled.width(); ++x) {
+      const auto pa = static_cast<unsigned>(qAlpha(in[x]));
+      held[pa] = true;
+      const auto shows = [&](int v) {
+        return static_cast<int>((static_cast<unsigned>(v) * (255 - pa) + 127) / 255);
+      };
+      row[x] = qRgba(shows(qRed(in[x])), shows(qGreen(in[x])), shows(qBlue(in[x])), shows(qAlpha(in[x])));
+    }
+  }
+  for (unsigned a = 0; a < 256; ++a)
+    if (held[a]) u.alphas.push_back(a);
+  return cache.emplace(&scaled, std::move(u)).first->second;
+}
+
 // Images scaled to the size they are drawn at, so a repaint (the lighting
 // previews repaint their lights many times a second) only copies pixels.
 // Bounded: it starts afresh when full.
@@ -82,6 +120,7 @@ const QImage& scaledImage(const QImage& image, const QRect& source, const QSize&
   if (cache.size() >= kScaledCacheLimit) {
     cache.clear();
     tintedCache().clear();  // its layers are keyed by the scaled images
+    underlayCache().clear();
   }
   QImage scaled = image.copy(source).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                       .convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -165,8 +204,10 @@ const Drawable& drawable(std::string_view description, double ratio) {
   return cache.emplace(std::string(description), d).first->second;
 }
 
-// The tinted layer of `scaled`.
-QImage tinted(const QImage& scaled, QColor tint, unsigned alpha) {
+// The tinted layer of `scaled`, or with `overImage` that layer drawn over the
+// image itself (source-over), made in the same pass.
+QImage tinted(const QImage& scaled, const Underlay& under, QColor tint, unsigned alpha,
+              bool overImage) {
   QImage out(scaled.size(), scaled.format());
   const int width = scaled.width();
   const int height = scaled.height();
@@ -177,25 +218,26 @@ QImage tinted(const QImage& scaled, QColor tint, unsigned alpha) {
                                              static_cast<unsigned>(tint.green()) * alpha,
                                              static_cast<unsigned>(tint.blue()) * alpha};
   const auto cover = [&](std::size_t c, unsigned pa) { return (tintParts[c] * pa + 32512) / 65025; };
+  // A layer's pixel over the image's: no channel of the sum passes its
+  // alpha, so the packed pixels add without carrying into each other.
+  const auto rowOf = [&](int y) {
+    return overImage ? reinterpret_cast<const QRgb*>(under.through.constScanLine(y)) : nullptr;
+  };
   if (keep == 0) {
     // A full tint leaves nothing of the pixel's own colour: the layer
     // depends on each pixel's alpha alone, and an image has few alphas
     // (clear around the light, opaque in it, a few at its edge).
     std::array<QRgb, 256> byAlpha{};
-    std::array<bool, 256> known{};
-    known[0] = true;
+    for (unsigned pa : under.alphas)
+      byAlpha[pa] = qRgba(static_cast<int>(cover(0, pa)), static_cast<int>(cover(1, pa)),
+                          static_cast<int>(cover(2, pa)), static_cast<int>(pa));
     for (int y = 0; y < height; ++y) {
       const auto* in = reinterpret_cast<const QRgb*>(scaled.constScanLine(y));
       auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
-      for (int x = 0; x < width; ++x) {
-        const auto pa = static_cast<unsigned>(qAlpha(in[x]));
-        if (!known[pa]) {
-          known[pa] = true;
-          byAlpha[pa] = qRgba(static_cast<int>(cover(0, pa)), static_cast<int>(cover(1, pa)),
-                              static_cast<int>(cover(2, pa)), static_cast<int>(pa));
-        }
-        row[x] = byAlpha[pa];
-      }
+      if (const QRgb* through = rowOf(y))
+        for (int x = 0; x < width; ++x) row[x] = byAlpha[qAlpha(in[x])] + through[x];
+      else
+        for (int x = 0; x < width; ++x) row[x] = byAlpha[qAlpha(in[x])];
     }
     return out;
   }
@@ -211,6 +253,7 @@ QImage tinted(const QImage& scaled, QColor tint, unsigned alpha) {
   };
   for (int y = 0; y < height; ++y) {
     const auto* in = reinterpret_cast<const QRgb*>(scaled.constScanLine(y));
+    const QRgb* through = rowOf(y);
     auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
     for (int x = 0; x < width; ++x) {
       const QRgb p = in[x];
@@ -221,7 +264,8 @@ QImage tinted(const QImage& scaled, QColor tint, unsigned alpha) {
       }
       row[x] = qRgba(channel(0, static_cast<unsigned>(qRed(p)), pa),
                      channel(1, static_cast<unsigned>(qGreen(p)), pa),
-                     channel(2, static_cast<unsigned>(qBlue(p)), pa), static_cast<int>(pa));
+                     channel(2, static_cast<unsigned>(qBlue(p)), pa), static_cast<int>(pa)) +
+               (through ? through[x] : 0u);
     }
   }
   return out;
@@ -234,15 +278,7 @@ const QImage& tintedLayer(const QImage& scaled, QColor tint, int alpha, bool ove
   auto& cache = tintedCache();
   if (auto it = cache.find(key); it != cache.end()) return it->second;
   if (cache.size() >= kTintedCacheLimit) cache.clear();
-  QImage layer = tinted(scaled, tint, a);
-  if (overImage) {
-    // The image with its tint over it, blended once here instead of at
-    // every draw of the light.
-    QImage both = scaled.copy();
-    QPainter(&both).drawImage(0, 0, layer);
-    layer = std::move(both);
-  }
-  return cache.emplace(key, std::move(layer)).first->second;
+  return cache.emplace(key, tinted(scaled, underlay(scaled), tint, a, overImage)).first->second;
 }
 
 // The destination's size in device pixels.
@@ -285,6 +321,7 @@ void clearImageCache() {
   lookChanged(nullptr);
   for (auto& byScale : drawableCache()) byScale.clear();
   tintedCache().clear();
+  underlayCache().clear();
   scaledCache().clear();
   imageCache().clear();
 }
@@ -421,16 +458,33 @@ bool QtPainter::drawTinted(std::string_view description, const Rect& dest, Color
   return true;
 }
 
+// Saving and restoring the whole painter state is most of the cost of a
+// clip: a preview frame clips each of its lights.
 void QtPainter::pushClip(const Rect& r) {
+  if (!p_.hasClipping() || clip_) {
+    clips_.push_back({false, clip_});
+    clip_ = clip_ ? *clip_ & qrect(r) : qrect(r);
+    p_.setClipRect(*clip_, Qt::ReplaceClip);
+    return;
+  }
+  clips_.push_back({true, std::nullopt});
   p_.save();
-  p_.setClipRect(qrect(r), p_.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-  ++clipDepth_;
+  p_.setClipRect(qrect(r), Qt::IntersectClip);
 }
 
 void QtPainter::popClip() {
-  if (clipDepth_ == 0) return;
-  --clipDepth_;
-  p_.restore();
+  if (clips_.empty()) return;
+  const PushedClip pushed = clips_.back();
+  clips_.pop_back();
+  if (pushed.saved) {
+    p_.restore();
+    return;
+  }
+  clip_ = pushed.previous;
+  if (clip_)
+    p_.setClipRect(*clip_, Qt::ReplaceClip);
+  else
+    p_.setClipping(false);
 }
 
 void QtPainter::setAntialiasing(bool on) {
