@@ -17,8 +17,8 @@
 //
 // Each case reports the CPU time of the whole process (every thread: presence
 // polls, listeners, the preview tick, the previews, applying and painting the
-// tints) as a share of one core; "above_shown" is the difference to the
-// shown case.
+// tints) as a share of one core, and how often its threads woke a second;
+// "above_shown" is the difference to the shown case.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -61,6 +61,15 @@ double processCpuSeconds() {
   getrusage(RUSAGE_SELF, &usage);
   auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// How often the process's threads went to sleep and woke again: on a busy
+// host the CPU share of an idle program varies from run to run, the count
+// of its wake-ups does not.
+double processWakeUps() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_nvcsw);
 }
 
 double residentMegabytes() {
@@ -241,11 +250,14 @@ std::string lightName(Shown shown, int i) {
 void measure(benchmark::State& state, Program& program) {
   for (auto _ : state) {
     const double cpuStart = processCpuSeconds();
+    const double wakeUpsStart = processWakeUps();
     runFor(kMeasured);
     const double cpu = processCpuSeconds() - cpuStart;
-    state.SetIterationTime(std::chrono::duration<double>(kMeasured).count());
-    const double percent = 100.0 * cpu / std::chrono::duration<double>(kMeasured).count();
+    const double seconds = std::chrono::duration<double>(kMeasured).count();
+    state.SetIterationTime(seconds);
+    const double percent = 100.0 * cpu / seconds;
     state.counters["cpu_percent_of_core"] = percent;
+    state.counters["wakeups_per_s"] = (processWakeUps() - wakeUpsStart) / seconds;
     if (g_shownBaseline >= 0) state.counters["above_shown"] = percent - g_shownBaseline;
   }
   benchmark::DoNotOptimize(program.window.get());
@@ -320,13 +332,16 @@ void BM_PacingFloor(benchmark::State& state) {
         }
       });
     const double cpuStart = processCpuSeconds();
+    const double wakeUpsStart = processWakeUps();
     std::this_thread::sleep_for(kMeasured);
     const double cpu = processCpuSeconds() - cpuStart;
+    const double wakeUps = processWakeUps() - wakeUpsStart;
     stop.set();
     for (auto& t : threads) t.join();
-    state.SetIterationTime(std::chrono::duration<double>(kMeasured).count());
-    state.counters["cpu_percent_of_core"] =
-        100.0 * cpu / std::chrono::duration<double>(kMeasured).count();
+    const double seconds = std::chrono::duration<double>(kMeasured).count();
+    state.SetIterationTime(seconds);
+    state.counters["cpu_percent_of_core"] = 100.0 * cpu / seconds;
+    state.counters["wakeups_per_s"] = wakeUps / seconds;
   }
 }
 

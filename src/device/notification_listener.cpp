@@ -50,20 +50,22 @@ bool NotificationListener::firstUsage(std::span<const uint8_t> report, uint16_t&
 void NotificationListener::listen(platform::Event& stop) {
   std::vector<uint8_t> report(device_.capabilities().inputReportLength);
   if (report.empty()) return;
-  while (!stop.wait(std::chrono::milliseconds(1))) {
+  // A silent interval waited out the read's limit: the stop event is then
+  // only looked at before the next read (see runPasses).
+  platform::runPasses(stop, [&] {
     std::size_t got = 0;
     const IoResult result = device_.readReport(report, readTimeoutMs, got);
     if (result == IoResult::ok) {
       uint16_t usage = 0;
       if (firstUsage(std::span(report).first(got), usage) && onUsage_) onUsage_(usage);
-    } else if (result != IoResult::timeout || !device_.probe()) {
-      // Only a silent interval leaves the connection as good as before. A
-      // read that fails at once would fail again at once, also when the path
-      // is back after a quick replug: the connection is dropped, and the
-      // search opens the device anew after a scan period.
-      return;
+      return true;
     }
-  }
+    // Only a silent interval leaves the connection as good as before. A
+    // read that fails at once would fail again at once, also when the path
+    // is back after a quick replug: the connection is dropped, and the
+    // search opens the device anew after a scan period.
+    return result == IoResult::timeout && device_.probe();
+  });
 }
 
 void NotificationListener::run(platform::WorkerSlot slot, platform::Event& stop) {

@@ -5,32 +5,30 @@
 namespace varnacle::device {
 
 void PreviewGate::open() {
-  {
-    std::lock_guard lock(mutex_);
-    open_ = true;
-  }
-  opened_.notify_all();
+  std::lock_guard lock(mutex_);
+  open_ = true;
+  for (const platform::Event* stop : waiting_) stop->wake();
 }
 
 void PreviewGate::close() {
-  std::lock_guard lock(mutex_);
   open_ = false;
 }
 
 bool PreviewGate::isOpen() const {
-  std::lock_guard lock(mutex_);
   return open_;
 }
 
 bool PreviewGate::waitOpen(const platform::Event& stop, bool* waited) const {
-  std::unique_lock lock(mutex_);
-  if (waited) *waited = !open_;
-  while (!open_) {
-    if (stop.isSet()) return true;
-    opened_.wait_for(lock, kStopCheck, [this] { return open_; });
+  {
+    std::lock_guard lock(mutex_);
+    if (waited) *waited = !open_;
+    if (open_) return stop.isSet();
+    waiting_.push_back(&stop);
   }
-  lock.unlock();
-  return stop.isSet();
+  const bool stopped = stop.waitUntil([this] { return open_.load(); });
+  std::lock_guard lock(mutex_);
+  waiting_.erase(std::find(waiting_.begin(), waiting_.end(), &stop));
+  return stopped;
 }
 
 PreviewGate& PreviewGates::add(std::vector<std::string> pictures) {

@@ -34,7 +34,6 @@
 #include <array>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -50,11 +49,6 @@ namespace varnacle::device {
 
 class PreviewGate {
  public:
-  // How often a wait at the closed gate looks at its stop event: a worker
-  // stopped on its own ends within this time. The main window releases its
-  // gates before it stops its workers, so shutting down never waits for it.
-  static constexpr std::chrono::milliseconds kStopCheck{1000};
-
   explicit PreviewGate(bool open = true) : open_(open) {}
   PreviewGate(const PreviewGate&) = delete;
   PreviewGate& operator=(const PreviewGate&) = delete;
@@ -63,13 +57,16 @@ class PreviewGate {
   void close();
   bool isOpen() const;
   // Returns once the gate is open or `stop` is set: true when `stop` is set.
-  // `waited` (when given) tells whether the gate was closed on arrival.
+  // `waited` (when given) tells whether the gate was closed on arrival. A
+  // worker resting here does not wake until one of the two happens.
   bool waitOpen(const platform::Event& stop, bool* waited = nullptr) const;
 
  private:
+  // open() wakes the stop events the workers at the gate wait on; the flag
+  // is read under each event's own lock, never under the gate's.
   mutable std::mutex mutex_;
-  mutable std::condition_variable opened_;
-  bool open_;
+  std::atomic<bool> open_;
+  mutable std::vector<const platform::Event*> waiting_;
 };
 
 class PreviewGates {

@@ -33,6 +33,21 @@ class Event {
     return cv_.wait_for(lock, timeout, [this] { return signalled_; });
   }
 
+  // Waits until the event is set (true) or `woken()` holds (false), with no
+  // time limit. `woken` is looked at first and after every wake(): whoever
+  // changes what it reads calls wake() afterwards.
+  template <class Woken>
+  bool waitUntil(Woken woken) const {
+    std::unique_lock lock(mutex_);
+    cv_.wait(lock, [&] { return signalled_ || woken(); });
+    return signalled_;
+  }
+
+  void wake() const {
+    std::lock_guard lock(mutex_);
+    cv_.notify_all();
+  }
+
  private:
   mutable std::mutex mutex_;
   mutable std::condition_variable cv_;

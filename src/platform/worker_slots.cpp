@@ -7,20 +7,23 @@
 
 namespace varnacle::platform {
 
-void runWorkerLoop(WorkerSlot slot, Event& stop, const std::function<bool()>& pass) {
-  // The stop event is checked before every pass with a 1 ms wait, which
-  // keeps a pass that returns at once from spinning. A pass that took at
-  // least that long has rested (every pause of a pass waits on the stop
-  // event), so after it the event is only looked at: an idle worker wakes
-  // once per pause, not twice.
+bool runPasses(const Event& stop, const std::function<bool()>& pass) {
+  // The 1 ms wait keeps a pass that returns at once from spinning. A pass
+  // that took at least that long has rested (in a pause on the stop event or
+  // in a read with a time limit), so after it the event is only looked at:
+  // an idle loop wakes once per pause, not twice.
   constexpr auto kStopCheck = std::chrono::milliseconds(1);
   bool rested = false;
   while (!(rested ? stop.isSet() : stop.wait(kStopCheck))) {
     const auto start = std::chrono::steady_clock::now();
-    if (!pass()) return;
+    if (!pass()) return false;
     rested = std::chrono::steady_clock::now() - start >= kStopCheck;
   }
-  debugOutput(kWorkerStopLines[static_cast<int>(slot)]);
+  return true;
+}
+
+void runWorkerLoop(WorkerSlot slot, Event& stop, const std::function<bool()>& pass) {
+  if (runPasses(stop, pass)) debugOutput(kWorkerStopLines[static_cast<int>(slot)]);
 }
 
 WorkerSlots::WorkerSlots() : shared_(std::make_shared<Shared>()) {}

@@ -64,11 +64,14 @@ inline constexpr std::array<std::string_view, kWorkerSlotCount> kWorkerStopLines
 inline constexpr std::string_view kAllWorkersEnded = "所有对象处于激发状态\n";
 inline constexpr std::string_view kWorkersTimedOut = "所有对象处于非激发状态，超时\n";
 
-// The common loop of a worker thread: run `pass` each time a 1 ms wait on the
-// stop event times out, or, after a pass that itself took that long, while the
-// event is not set. A pass returns false to end the thread at once without the
-// stop line (an enumeration failure); a set stop event ends it with the slot's
-// stop line.
+// Runs `pass` each time a 1 ms wait on `stop` times out, or, after a pass that
+// itself took that long, while `stop` is not set: true when `stop` ended the
+// loop, false when a pass returned false.
+bool runPasses(const Event& stop, const std::function<bool()>& pass);
+
+// The common loop of a worker thread (runPasses). A pass returns false to end
+// the thread at once without the stop line (an enumeration failure); a set
+// stop event ends it with the slot's stop line.
 void runWorkerLoop(WorkerSlot slot, Event& stop, const std::function<bool()>& pass);
 
 class WorkerSlots {

@@ -79,16 +79,35 @@ TEST(PreviewGate, AClosedGateHoldsUntilOpenedOrStopped) {
   EXPECT_FALSE(gate.waitOpen(stop, &waited));
   EXPECT_FALSE(waited);
 
-  // Closed again, a stop ends the wait (within the gate's stop check).
+  // Closed again, a stop ends the wait at once.
   gate.close();
   auto stopped = std::async(std::launch::async, [&] { return gate.waitOpen(stop); });
   EXPECT_EQ(stopped.wait_for(50ms), std::future_status::timeout);
   stop.set();
-  ASSERT_EQ(stopped.wait_for(PreviewGate::kStopCheck + 2s), std::future_status::ready);
+  ASSERT_EQ(stopped.wait_for(2s), std::future_status::ready);
   EXPECT_TRUE(stopped.get());
   // A stop already set is seen at an open gate too.
   gate.open();
   EXPECT_TRUE(gate.waitOpen(stop));
+}
+
+// Every worker resting at a gate goes on when it opens, and one stopped
+// while others rest leaves them resting.
+TEST(PreviewGate, OpeningLetsEveryRestingWorkerThrough) {
+  PreviewGate gate(false);
+  std::array<platform::Event, 3> stops;
+  std::vector<std::future<bool>> waits;
+  for (auto& stop : stops)
+    waits.push_back(std::async(std::launch::async, [&gate, &stop] { return gate.waitOpen(stop); }));
+  stops[0].set();
+  ASSERT_EQ(waits[0].wait_for(2s), std::future_status::ready);
+  EXPECT_TRUE(waits[0].get());
+  EXPECT_EQ(waits[1].wait_for(50ms), std::future_status::timeout);
+  gate.open();
+  for (std::size_t i = 1; i < waits.size(); ++i) {
+    ASSERT_EQ(waits[i].wait_for(2s), std::future_status::ready);
+    EXPECT_FALSE(waits[i].get()) << "worker " << i << " was not stopped";
+  }
 }
 
 TEST(PreviewGates, EachOpensOnlyWhileTheWindowIsSeenAndOneOfItsPicturesIsShown) {
