@@ -26,9 +26,11 @@ std::unordered_map<std::string, QImage>& imageCache() {
 // Tinted layers: an image at the size it is drawn at with its opaque parts
 // covered by a tint (source-atop), alone or over the image itself, by image
 // and tint. A light repainted in several parts of a frame, or again with the
-// colour it had, is tinted once. Bounded like the scaled images and emptied
-// with them.
-constexpr std::size_t kTintedCacheLimit = 512;
+// colour it had, is tinted once. The previews' colours come from a wheel of
+// 192 hues, so a picture's layers repeat once the wheel has gone round: the
+// bound is set in bytes to hold a keyboard's keys in most of the wheel's
+// colours. It starts afresh when full and is emptied with the scaled images.
+constexpr qsizetype kTintedCacheBytes = 8 << 20;
 
 struct TintKey {
   const QImage* scaled;
@@ -43,8 +45,17 @@ struct TintKeyHash {
   }
 };
 
-std::unordered_map<TintKey, QImage, TintKeyHash>& tintedCache() {
-  static std::unordered_map<TintKey, QImage, TintKeyHash> cache;
+struct TintedCache {
+  std::unordered_map<TintKey, QImage, TintKeyHash> layers;
+  qsizetype bytes = 0;
+  void clear() {
+    layers.clear();
+    bytes = 0;
+  }
+};
+
+TintedCache& tintedCache() {
+  static TintedCache cache;
   return cache;
 }
 
@@ -276,9 +287,11 @@ const QImage& tintedLayer(const QImage& scaled, QColor tint, int alpha, bool ove
   const TintKey key{&scaled, qRgba(tint.red(), tint.green(), tint.blue(), static_cast<int>(a)),
                     overImage};
   auto& cache = tintedCache();
-  if (auto it = cache.find(key); it != cache.end()) return it->second;
-  if (cache.size() >= kTintedCacheLimit) cache.clear();
-  return cache.emplace(key, tinted(scaled, underlay(scaled), tint, a, overImage)).first->second;
+  if (auto it = cache.layers.find(key); it != cache.layers.end()) return it->second;
+  QImage layer = tinted(scaled, underlay(scaled), tint, a, overImage);
+  if (cache.bytes + layer.sizeInBytes() > kTintedCacheBytes) cache.clear();
+  cache.bytes += layer.sizeInBytes();
+  return cache.layers.emplace(key, std::move(layer)).first->second;
 }
 
 // The destination's size in device pixels.
