@@ -1,13 +1,19 @@
 #pragma once
 // Hands the frames of one or more lighting previews to the UI thread without
-// flooding it. Frames are whole, so only the newest of each preview counts:
-// the pacer's own thread posts the newest frames waiting as one closure at
-// most once per frame interval, and that closure applies the whole batch on
-// the UI thread (the toolkit then repaints once). The last frame of a burst
-// is always shown; a batch that arrives after the window is gone is dropped.
+// flooding it. Frames are whole, so only the newest of each preview counts,
+// and the UI thread gets at most one batch (the newest frame of each preview
+// waiting) per frame interval, applied in one closure (the toolkit then
+// repaints once). A frame that comes a frame interval or more after the last
+// batch goes to the UI thread at once, from the preview's own thread; one
+// that comes sooner waits, and the pacer's thread sends it with whatever
+// else came when the interval is over. The last frame of a burst is always
+// shown; a batch that arrives after the window is gone is dropped.
 //
 //   frames  ─┬─┬─┬─┬─┬─┬─┬─┬─┬──────────    (every 3 ms at the fastest)
-//   posted   ┴─────────┴─────────┴          newest waiting, then rest 33 ms
+//   posted   ┴─────────┴─────────┴          at most one batch per 33 ms
+//
+//   frames  ─┬──────────┬──────────┬───     (a preview that catches up: every
+//   posted   ┴──────────┴──────────┴        33 ms or more, each sent at once)
 //
 // Threads: post() from any thread (the preview workers); `apply` runs on the
 // UI thread. The pacer must be destroyed before whatever `apply` uses.
@@ -35,20 +41,30 @@ class FramePacer {
   FramePacer(const FramePacer&) = delete;
   FramePacer& operator=(const FramePacer&) = delete;
 
-  // Starts the pacer's thread for the window `window`; once only.
+  // Starts the pacer for the window `window`; once only. Frames posted
+  // before wait for it.
   void start(ui::WindowId window, std::chrono::milliseconds frameInterval);
   // Keeps `frame` as the newest of preview `preview`. Any thread.
   void post(std::size_t preview, Frame frame);
 
  private:
-  void pace(ui::WindowId window, std::chrono::milliseconds frameInterval);
-  bool anyWaiting() const;
+  using Clock = std::chrono::steady_clock;
+  using Batch = std::vector<std::optional<Frame>>;
+
+  void pace();
+  // Takes the frames waiting as the next batch; with the lock held.
+  Batch takeBatch(Clock::time_point now);
+  void send(Batch batch) const;  // with the lock held
 
   Apply apply_;
   std::mutex mutex_;
-  std::condition_variable waiting_;
+  std::condition_variable scheduled_;
   std::vector<std::optional<Frame>> frames_;
-  bool resting_ = false;  // the pacer waits out the frame interval
+  ui::WindowId window_{};
+  Clock::duration interval_{};
+  Clock::time_point nextBatch_{};  // no batch goes before this time
+  bool started_ = false;
+  bool due_ = false;  // frames wait for the pacer's thread to send them
   bool stopping_ = false;
   std::thread thread_;
 };
