@@ -389,6 +389,20 @@ TEST(ShownManyLights, FramesOfAllOrFewLightsShowEveryTint) {
     EXPECT_EQ(pixel(shown, centre(i)), changed ? 0xFFFF0000u : 0xFF00FF00u) << "light " << i;
   }
   EXPECT_EQ(pixel(shown, between), 0xFF808080u);
+
+  // A light's text longer than the light stays inside it: nothing of it
+  // shows in the gap to the next light, however the frame repaints it.
+  lights[0]->setTextColor(0xFFFF00FF);
+  lights[0]->setText("WWWWWWWWWWWW");
+  for (const std::vector<int>& which : {all, std::vector<int>{0}}) {
+    frame(which, which.size() == 1 ? 0xFF0000FF : 0xFF00FFFF);
+    testing::pump(20);
+    shown = onScreen(window);
+    const Rect next = lights[1]->rect();
+    for (int y = first.top; y < first.bottom; ++y)
+      for (int x = first.right; x < next.left; ++x)
+        ASSERT_EQ(pixel(shown, {x, y}), 0xFF808080u) << "at " << x << "," << y << ", " << which.size() << " lights";
+  }
 }
 
 }  // namespace

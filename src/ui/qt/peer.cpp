@@ -228,13 +228,20 @@ class PaintedWidget : public QWidget, public ControlRef {
   }
   // Each light meeting `part` (container coordinates), clipped to where the
   // two meet, in bands like every other drawing (see paintEvent); the
-  // painter draws in window coordinates.
+  // painter draws in window coordinates. A light paints inside its own
+  // rectangle (its colour, images and tint fill it, its text is clipped to
+  // it), so one that lies wholly in the part, in one band, needs no clip.
   static void paintTintedChildren(Painter& painter, const Lights& lights, const QRect& part) {
     thread_local std::vector<std::size_t> meeting;
     lights.index.meeting(part, meeting);
     for (std::size_t i : meeting) {
       Control* light = lights.controls[i];
-      const QRect shown = (part & widgetOf(*light)->geometry()).translated(lights.origin);
+      const QRect place = widgetOf(*light)->geometry();
+      if (part.contains(place) && place.height() <= kPaintBand) {
+        light->paint(painter);
+        continue;
+      }
+      const QRect shown = (part & place).translated(lights.origin);
       for (int top = shown.top(); top <= shown.bottom(); top += kPaintBand) {
         const int bottom = std::min(top + kPaintBand, shown.bottom() + 1);
         painter.pushClip({shown.left(), top, shown.right() + 1, bottom});
