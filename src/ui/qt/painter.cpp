@@ -1,5 +1,6 @@
 // The Painter on QPainter, the skin image cache and window fonts.
 #include <QFileInfo>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -66,8 +67,19 @@ TintedCache& tintedCache() {
 // new colour's layer over the image is one table look-up and one addition
 // per pixel. Emptied with the tinted layers.
 struct Underlay {
+  // A run of pixels of one row that are all clear, all opaque, or at the
+  // image's edge (neither): a full tint fills the first two and computes
+  // only the edge pixel by pixel.
+  struct Span {
+    enum class Kind : std::uint8_t { clear, opaque, edge };
+    int row;
+    int left;
+    int length;
+    Kind kind;
+  };
   QImage through;
   std::vector<unsigned> alphas;
+  std::vector<Span> spans;  // every pixel, row by row
 };
 
 std::unordered_map<const QImage*, Underlay>& underlayCache() {
@@ -78,8 +90,12 @@ std::unordered_map<const QImage*, Underlay>& underlayCache() {
 const Underlay& underlay(const QImage& scaled) {
   auto& cache = underlayCache();
   if (auto it = cache.find(&scaled); it != cache.end()) return it->second;
-  Underlay u{QImage(scaled.size(), scaled.format()), {}};
+  Underlay u{QImage(scaled.size(), scaled.format()), {}, {}};
   std::array<bool, 256> held{};
+  const auto kindOf = [](unsigned pa) {
+    using Kind = Underlay::Span::Kind;
+    return pa == 0 ? Kind::clear : pa == 255 ? Kind::opaque : Kind::edge;
+  };
   for (int y = 0; y < scaled.height(); ++y) {
     const auto* in = reinterpret_cast<const QRgb*>(scaled.constScanLine(y));
     auto* row = reinterpret_cast<QRgb*>(u.through.scanLine(y));
@@ -90,6 +106,11 @@ const Underlay& underlay(const QImage& scaled) {
         return static_cast<int>((static_cast<unsigned>(v) * (255 - pa) + 127) / 255);
       };
       row[x] = qRgba(shows(qRed(in[x])), shows(qGreen(in[x])), shows(qBlue(in[x])), shows(qAlpha(in[x])));
+      const auto kind = kindOf(pa);
+      if (x > 0 && u.spans.back().kind == kind)
+        ++u.spans.back().length;
+      else
+        u.spans.push_back({y, x, 1, kind});
     }
   }
   for (unsigned a = 0; a < 256; ++a)
@@ -242,13 +263,27 @@ QImage tinted(const QImage& scaled, const Underlay& under, QColor tint, unsigned
     for (unsigned pa : under.alphas)
       byAlpha[pa] = qRgba(static_cast<int>(cover(0, pa)), static_cast<int>(cover(1, pa)),
                           static_cast<int>(cover(2, pa)), static_cast<int>(pa));
-    for (int y = 0; y < height; ++y) {
-      const auto* in = reinterpret_cast<const QRgb*>(scaled.constScanLine(y));
-      auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
-      if (const QRgb* through = rowOf(y))
-        for (int x = 0; x < width; ++x) row[x] = byAlpha[qAlpha(in[x])] + through[x];
-      else
-        for (int x = 0; x < width; ++x) row[x] = byAlpha[qAlpha(in[x])];
+    // Clear and opaque runs are filled; what shows through an opaque
+    // pixel is nothing.
+    using Kind = Underlay::Span::Kind;
+    const qsizetype stride = out.bytesPerLine();  // the three images share size and format
+    const auto at = [stride](const uchar* bits, const Underlay::Span& span) {
+      return reinterpret_cast<const QRgb*>(bits + span.row * stride) + span.left;
+    };
+    uchar* outBits = out.bits();
+    for (const Underlay::Span& span : under.spans) {
+      auto* row = reinterpret_cast<QRgb*>(outBits + span.row * stride) + span.left;
+      if (span.kind != Kind::edge) {
+        std::fill_n(row, span.length, span.kind == Kind::opaque ? byAlpha[255] : 0u);
+        continue;
+      }
+      const QRgb* in = at(scaled.constBits(), span);
+      if (overImage) {
+        const QRgb* through = at(under.through.constBits(), span);
+        for (int x = 0; x < span.length; ++x) row[x] = byAlpha[qAlpha(in[x])] + through[x];
+      } else {
+        for (int x = 0; x < span.length; ++x) row[x] = byAlpha[qAlpha(in[x])];
+      }
     }
     return out;
   }
