@@ -65,7 +65,7 @@ TintedCache& tintedCache() {
 // pixel is not opaque, premultiplied; and the alphas the image holds. It
 // does not depend on the tint, so it is made once per scaled image, and a
 // new colour's layer over the image is one table look-up and one addition
-// per pixel. Emptied with the tinted layers.
+// per pixel. Emptied with the scaled images it is made from.
 struct Underlay {
   // A run of pixels of one row that are all clear, all opaque, or at the
   // image's edge (neither): a full tint fills the first two and computes
