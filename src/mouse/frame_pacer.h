@@ -59,7 +59,7 @@ class FramePacer {
   Apply apply_;
   std::mutex mutex_;
   std::condition_variable scheduled_;
-  std::vector<std::optional<Frame>> frames_;
+  Batch frames_;  // the newest frame waiting of each preview
   ui::WindowId window_{};
   Clock::duration interval_{};
   Clock::time_point nextBatch_{};  // no batch goes before this time

@@ -17,6 +17,8 @@ class LightIndex {
 
   // The lights meeting `part`, by their place in layout order, in that order.
   void meeting(const QRect& part, std::vector<std::size_t>& out) const;
+  // The place of light `i` (in layout order).
+  const QRect& place(std::size_t i) const { return places_.at(i); }
 
  private:
   std::vector<QRect> places_;

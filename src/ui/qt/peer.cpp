@@ -60,6 +60,13 @@ Option* groupNeighbour(Option& from, int step) {
 // The tallest band a control is painted in at once (see paintEvent).
 constexpr int kPaintBand = 64;
 
+// `area` cut into bands of at most kPaintBand rows, top to bottom.
+template <class PaintBand>
+void inBands(const QRect& area, PaintBand paintBand) {
+  for (int top = area.top(); top <= area.bottom(); top += kPaintBand)
+    paintBand(QRect(area.left(), top, area.width(), std::min(kPaintBand, area.bottom() + 1 - top)));
+}
+
 class PaintedWidget : public QWidget, public ControlRef {
  public:
   PaintedWidget(Control& c, detail::Kind kind) : kind_(kind) {
@@ -94,8 +101,7 @@ class PaintedWidget : public QWidget, public ControlRef {
       const QRegion region = e->region();
       const Lights lights = tintedChildrenIn(region.boundingRect());
       for (const QRect& part : region) {
-        for (int top = part.top(); top <= part.bottom(); top += kPaintBand) {
-          const QRect band(part.left(), top, part.width(), std::min(kPaintBand, part.bottom() + 1 - top));
+        inBands(part, [&](const QRect& band) {
           qp.save();
           qp.setClipRect(band.translated(r.left, r.top), Qt::IntersectClip);
           {
@@ -104,7 +110,7 @@ class PaintedWidget : public QWidget, public ControlRef {
             paintTintedChildren(painter, lights, band);
           }
           qp.restore();
-        }
+        });
       }
     }
     qp.translate(r.left, r.top);
@@ -236,18 +242,16 @@ class PaintedWidget : public QWidget, public ControlRef {
     lights.index.meeting(part, meeting);
     for (std::size_t i : meeting) {
       Control* light = lights.controls[i];
-      const QRect place = widgetOf(*light)->geometry();
+      const QRect& place = lights.index.place(i);
       if (part.contains(place) && place.height() <= kPaintBand) {
         light->paint(painter);
         continue;
       }
-      const QRect shown = (part & place).translated(lights.origin);
-      for (int top = shown.top(); top <= shown.bottom(); top += kPaintBand) {
-        const int bottom = std::min(top + kPaintBand, shown.bottom() + 1);
-        painter.pushClip({shown.left(), top, shown.right() + 1, bottom});
+      inBands((part & place).translated(lights.origin), [&](const QRect& band) {
+        painter.pushClip({band.left(), band.top(), band.right() + 1, band.bottom() + 1});
         light->paint(painter);
         painter.popClip();
-      }
+      });
     }
   }
 
@@ -277,15 +281,14 @@ class PaintedWidget : public QWidget, public ControlRef {
     QPainter qp(this);
     qp.setCompositionMode(QPainter::CompositionMode_Source);
     for (const QRect& part : dirty) {
-      for (int top = part.top(); top <= part.bottom(); top += kPaintBand) {
+      inBands(part, [&](const QRect& band) {
         // One plain rectangle clip per band: inside one part of the region
         // the toolkit's clip is that rectangle, so nothing is clipped by
         // the many-part region.
-        const QRect band(part.left(), top, part.width(), std::min(kPaintBand, part.bottom() + 1 - top));
         qp.setClipRect(band);
         qp.drawImage(QRectF(band), kept,
                      QRectF(band.x() * ratio, band.y() * ratio, band.width() * ratio, band.height() * ratio));
-      }
+      });
     }
     // The lights over the copied parts, each once (a light across two
     // bands is not drawn twice).
