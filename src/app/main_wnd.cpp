@@ -232,7 +232,8 @@ void CMainWnd::mouseArrived() {
 void CMainWnd::startWorkers() {
   for (DeviceKind kind : {DeviceKind::mouse, DeviceKind::keyboard, DeviceKind::mousePad}) {
     auto watcher = std::make_unique<device::PresenceWatcher>(session(kind), presenceHooks(kind));
-    watcher->presentPeriod = timing_.presencePresent;
+    watcher->presentPeriod =
+        kind == DeviceKind::mouse ? timing_.presencePresent : timing_.keyboardAndPadPresent;
     watcher->absentPeriod = timing_.presenceAbsent;
     presence_[index(kind)] = std::move(watcher);
   }

@@ -27,6 +27,7 @@ inline MainTiming fastTiming() {
   using namespace std::chrono_literals;
   MainTiming t;
   t.presencePresent = 20ms;
+  t.keyboardAndPadPresent = 20ms;
   t.presenceAbsent = 50ms;
   t.listenerScan = 50ms;
   t.listenerReadMs = 100;

@@ -176,6 +176,23 @@ TEST_F(MainWindowTest, RemovingTheMouseWhileTheKeyboardStaysSelectsTheKeyboard) 
   EXPECT_TRUE(window->isVisible());
 }
 
+// The mouse's presence is probed at its own pace, the keyboard's and the
+// pad's at theirs: each device's removal shows after its own period.
+TEST_F(MainWindowTest, EachPresenceThreadProbesAtItsDevicesPace) {
+  bus.plug(mouse);
+  bus.plug(keyboard);
+  MainTiming timing = test::fastTiming();
+  timing.keyboardAndPadPresent = 2s;
+  start(timing);
+  ASSERT_TRUE(pumpUntil([&] { return visible("ms_tab") && visible("kb_tab"); }));
+  bus.unplug(*keyboard);
+  bus.unplug(*mouse);
+  ASSERT_TRUE(pumpUntil([&] { return !visible("ms_tab"); }, 1s)) << "the mouse is probed every 20 ms";
+  pumpFor(300ms);
+  EXPECT_TRUE(visible("kb_tab")) << "the keyboard every 2 s";
+  EXPECT_TRUE(pumpUntil([&] { return !visible("kb_tab"); }, 5s));
+}
+
 TEST_F(MainWindowTest, MouseSettingsChangedOnTheDeviceAreReadWhileTheListenerWaits) {
   bus.plug(mouse);
   start();
