@@ -297,14 +297,21 @@ QImage tinted(const QImage& scaled, const Underlay& under, QColor tint, unsigned
   const auto channel = [&](std::size_t c, unsigned own, unsigned pa) {
     return static_cast<int>(std::min(pa, unsigned{covered[c][pa]} + unsigned{left[own]}));
   };
+  uchar* outBits = out.bits();
   for (int y = 0; y < height; ++y) {
     const auto* in = reinterpret_cast<const QRgb*>(scaled.constScanLine(y));
     const QRgb* through = rowOf(y);
-    auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+    auto* row = reinterpret_cast<QRgb*>(outBits + y * out.bytesPerLine());
     for (int x = 0; x < width; ++x) {
       const QRgb p = in[x];
+      // A pixel like the one before it is tinted like it: a light's image
+      // is mostly runs of one colour (clear around it, a gradient across it).
+      if (x > 0 && p == in[x - 1]) {
+        row[x] = row[x - 1];
+        continue;
+      }
       const auto pa = static_cast<unsigned>(qAlpha(p));
-      if (pa == 0) {  // most of a light's image lies around the light
+      if (pa == 0) {
         row[x] = 0;
         continue;
       }
