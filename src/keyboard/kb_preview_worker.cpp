@@ -51,9 +51,12 @@ bool KeyboardPreviewWorker::pass(platform::Event& stop) {
   std::copy_n(now.bytes.begin(), record.size(), record.begin());
   const CustomTable custom = now.customTable(now.customTableIndex());
   const bool reactive = now.mode() == kReactiveMode;
-  Frame frame;
-  for (int i = 0; i < steps; ++i)
-    frame = preview_.step({record, custom, ticks_.freeCounter(), reactive && ticks_.takeTick()});
+  // Only the last of the steps due is shown; the others move the state on.
+  // More than one step is due only outside the reactive mode, which alone
+  // reads the ticks.
+  const KeyboardPreviewInput input{record, custom, ticks_.freeCounter(), reactive && ticks_.takeTick()};
+  preview_.skip(input, steps - 1);
+  Frame frame = preview_.step(input);
   if (frame.empty()) {
     if (!reactive) {
       // A mode the preview cannot draw: nothing changes until the record does.

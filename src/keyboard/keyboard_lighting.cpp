@@ -89,6 +89,11 @@ Frame KeyboardPreview::step(const KeyboardPreviewInput& input) {
   return stepKeyboardPreview(input, state_);
 }
 
+void KeyboardPreview::skip(const KeyboardPreviewInput& input, int steps) {
+  std::lock_guard lock(mutex_);
+  skipKeyboardPreview(input, state_, steps);
+}
+
 KeyboardPreviewState KeyboardPreview::state() const {
   std::lock_guard lock(mutex_);
   return state_;

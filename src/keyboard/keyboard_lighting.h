@@ -60,6 +60,8 @@ class KeyboardPreview {
   // Mode 9: the clicked position starts a ripple.
   void press(std::size_t position);
   Frame step(const KeyboardPreviewInput& input);
+  // The state `steps` steps on, without their frames.
+  void skip(const KeyboardPreviewInput& input, int steps);
   KeyboardPreviewState state() const;
 
  private:

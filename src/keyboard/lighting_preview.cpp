@@ -277,6 +277,27 @@ Frame stepKeyboardPreview(const KeyboardPreviewInput& input, KeyboardPreviewStat
   }
 }
 
+void skipKeyboardPreview(const KeyboardPreviewInput& input, KeyboardPreviewState& state, int steps) {
+  if (steps <= 0) return;
+  const Lighting l = lightingOfRecord(input.record);
+  const int by = l.forward ? steps : -steps;
+  switch (l.mode) {
+    case 0:
+    case 1:
+    case 3:
+      mouse::skipSharedPreview(mouse::sharedBlockOf(input.record), state.wave, steps);
+      return;
+    case 4:
+      state.phase = wrap(state.phase + by, kHueSteps);
+      return;
+    case 7:
+      state.phase = wrap(state.phase + by, l.sevenColor ? kHueSteps : kWaveSteps);
+      return;
+    default:
+      for (int i = 0; i < steps; ++i) stepKeyboardPreview(input, state);
+  }
+}
+
 std::chrono::milliseconds keyboardPassDelay(int mode, int speed) {
   const int s = std::clamp(speed, 0, kSpeedTop);
   // From speed 1 on most modes share one ladder: 13 ms, then 4 ms more per step.

@@ -144,6 +144,10 @@ struct KeyboardPreviewInput {
 // One frame of the mode in the record's byte 1. Empty for a mode above 9 and
 // for a mode 9 pass without a raised tick (nothing to paint).
 Frame stepKeyboardPreview(const KeyboardPreviewInput& input, KeyboardPreviewState& state);
+// The state as `steps` calls of stepKeyboardPreview() leave it, without their
+// frames: the steps between two frames of a preview faster than the screen.
+// The modes that only turn a phase turn it at once; the others step.
+void skipKeyboardPreview(const KeyboardPreviewInput& input, KeyboardPreviewState& state, int steps);
 
 // The wait before each pass, by mode and speed (a speed above 14 counts as
 // 14), and the extra wait before a mode's frame.

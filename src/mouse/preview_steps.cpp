@@ -174,4 +174,24 @@ Frame stepSharedPreview(const SharedBlock& block, SharedPreviewState& state,
   }
 }
 
+void skipSharedPreview(const SharedBlock& block, SharedPreviewState& state, int steps) {
+  if (steps <= 0) return;
+  const Lighting l = lightingOf(block.mode, block.brightness, block.direction, block.sevenColor,
+                                {block.red, block.green, block.blue});
+  const int by = l.forward ? steps : -steps;
+  switch (l.mode) {
+    case 0:
+      state.position = wrap(state.position + by, l.sevenColor ? kHueSteps : kWaveSteps);
+      return;
+    case 1:
+      state.position = wrap(state.position + by, kHueSteps);
+      return;
+    case 2:
+      for (int i = 0; i < steps; ++i) stepBreath(state.position, l.forward);
+      return;
+    default:
+      return;
+  }
+}
+
 }  // namespace varnacle::mouse

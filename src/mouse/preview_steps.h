@@ -111,5 +111,8 @@ struct SharedPreviewState {
 //     lights 0-14); 1 spectrum cycle; 2 breathing; 3 steady.
 Frame stepSharedPreview(const SharedBlock& block, SharedPreviewState& state,
                         std::array<bool, 3> synced);
+// The state as `steps` calls of stepSharedPreview() leave it, without their
+// frames: the steps between two frames of a preview faster than the screen.
+void skipSharedPreview(const SharedBlock& block, SharedPreviewState& state, int steps);
 
 }  // namespace varnacle::mouse

@@ -186,8 +186,9 @@ bool SharedPreviewWorker::pass(platform::Event& stop) {
   }
   const int steps = batched ? catchUp_.due(std::chrono::steady_clock::now(), pace) : 1;
   if (!batched) catchUp_.restart();
-  Frame frame;
-  for (int i = 0; i < steps; ++i) frame = stepSharedPreview(block, state_, synced);
+  // Only the last of the steps due is shown; the others move the state on.
+  skipSharedPreview(block, state_, steps - 1);
+  Frame frame = stepSharedPreview(block, state_, synced);
   if (frame.empty()) {
     // A shared mode the preview cannot draw: rest instead of stepping again.
     catchUp_.restart();

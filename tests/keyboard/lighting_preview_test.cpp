@@ -249,5 +249,25 @@ TEST(KeyboardPreviewTest, ColumnWaveAndSteadyPaintLikeTheSharedPreviewAndDarkenT
   EXPECT_EQ(tintOf(frame, 60).alpha, 0);
 }
 
+// Between two shown frames a fast preview only moves its state on: skipping
+// n steps and stepping once shows what n + 1 steps show, in every mode, both
+// directions, one colour or the wheel, and past a whole turn of the phase.
+TEST(KeyboardPreviewTest, SkippedStepsLeaveTheStateThatSteppingLeaves) {
+  for (int mode = 0; mode <= kReactiveMode; ++mode)
+    for (const bool multi : {false, true})
+      for (const uint8_t direction : {uint8_t{0}, uint8_t{1}})
+        for (const int n : {1, 7, 300}) {
+          Stepper stepped{recordOf(mode, multi, direction), {}, {}};
+          stepped.custom[5] = {1, 2, 3};
+          stepped.step();
+          Stepper skipped = stepped;
+          for (int i = 0; i < n; ++i) stepped.step();
+          skipKeyboardPreview({skipped.record, skipped.custom, 0, false}, skipped.state, n);
+          const auto where = ::testing::Message() << "mode " << mode << " multi " << multi
+                                                  << " direction " << int{direction} << " n " << n;
+          for (int frame = 0; frame < 3; ++frame) ASSERT_EQ(skipped.step(), stepped.step()) << where;
+        }
+}
+
 }  // namespace
 }  // namespace varnacle::keyboard

@@ -324,5 +324,25 @@ TEST(SharedPreview, SpectrumBreathingAndSteadyCoverEverySyncedLight) {
   EXPECT_TRUE(stepSharedPreview(shared(4, 14, 1, false), state, synced).empty());
 }
 
+// Skipping n steps and stepping once shows what n + 1 steps show, in every
+// shared mode and direction, one colour or the wheel, past a whole turn.
+TEST(SharedPreview, SkippedStepsLeaveTheStateThatSteppingLeaves) {
+  const std::array<bool, 3> all{true, true, true};
+  for (int mode = 0; mode <= 4; ++mode)
+    for (const bool multi : {false, true})
+      for (const int direction : {0, 1})
+        for (const int n : {1, 7, 300}) {
+          const SharedBlock block = shared(mode, 14, direction, multi);
+          SharedPreviewState stepped;
+          stepSharedPreview(block, stepped, all);
+          SharedPreviewState skipped = stepped;
+          for (int i = 0; i < n; ++i) stepSharedPreview(block, stepped, all);
+          skipSharedPreview(block, skipped, n);
+          ASSERT_EQ(skipped.position, stepped.position)
+              << "mode " << mode << " multi " << multi << " direction " << direction << " n " << n;
+          ASSERT_EQ(stepSharedPreview(block, skipped, all), stepSharedPreview(block, stepped, all));
+        }
+}
+
 }  // namespace
 }  // namespace varnacle::mouse
