@@ -80,11 +80,29 @@ Frame travellingPulses(const Lighting& l, MousePreviewState& state) {
   return frame;
 }
 
+Lighting lightingOfRecord(const Record& record) {
+  return lightingOf(record[kLightMode], record[kBrightness], record[kDirection],
+                    record[kSevenColor], {record[kRed], record[kGreen], record[kBlue]});
+}
+
+// Modes 0 (the colour wave) and 1 (the spectrum cycle) of the mouse's and the
+// shared preview only turn their position: `steps` turns at once. False for
+// the other modes.
+bool turnPosition(const Lighting& l, int& position, int steps) {
+  const int by = l.forward ? steps : -steps;
+  if (l.mode == 0)
+    position = wrap(position + by, l.sevenColor ? kHueSteps : kWaveSteps);
+  else if (l.mode == 1)
+    position = wrap(position + by, kHueSteps);
+  else
+    return false;
+  return true;
+}
+
 }  // namespace
 
 Frame stepMousePreview(const Record& record, MousePreviewState& state) {
-  const Lighting l = lightingOf(record[kLightMode], record[kBrightness], record[kDirection],
-                                record[kSevenColor], {record[kRed], record[kGreen], record[kBlue]});
+  const Lighting l = lightingOfRecord(record);
   Frame frame;
   switch (l.mode) {
     case 0:
@@ -114,6 +132,13 @@ Frame stepMousePreview(const Record& record, MousePreviewState& state) {
     default:
       return frame;
   }
+}
+
+void skipMousePreview(const Record& record, MousePreviewState& state, int steps) {
+  if (steps <= 0) return;
+  const Lighting l = lightingOfRecord(record);
+  if (turnPosition(l, state.position, steps) || l.mode == 3) return;
+  for (int i = 0; i < steps; ++i) stepMousePreview(record, state);
 }
 
 SharedBlock sharedBlockOf(const Record& record) {
@@ -178,20 +203,8 @@ void skipSharedPreview(const SharedBlock& block, SharedPreviewState& state, int 
   if (steps <= 0) return;
   const Lighting l = lightingOf(block.mode, block.brightness, block.direction, block.sevenColor,
                                 {block.red, block.green, block.blue});
-  const int by = l.forward ? steps : -steps;
-  switch (l.mode) {
-    case 0:
-      state.position = wrap(state.position + by, l.sevenColor ? kHueSteps : kWaveSteps);
-      return;
-    case 1:
-      state.position = wrap(state.position + by, kHueSteps);
-      return;
-    case 2:
-      for (int i = 0; i < steps; ++i) stepBreath(state.position, l.forward);
-      return;
-    default:
-      return;
-  }
+  if (turnPosition(l, state.position, steps) || l.mode != 2) return;
+  for (int i = 0; i < steps; ++i) stepBreath(state.position, l.forward);
 }
 
 }  // namespace varnacle::mouse

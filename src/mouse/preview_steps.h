@@ -73,6 +73,10 @@ struct MousePreviewState {
 // Mode 2 keeps its colour set in the state, not in the record's byte 9: the
 // preview never writes the record the user edits.
 Frame stepMousePreview(const Record& record, MousePreviewState& state);
+// The state as `steps` calls of stepMousePreview() leave it, without their
+// frames: the steps between two frames of a preview faster than the screen.
+// The modes that only turn a phase turn it at once; the others step.
+void skipMousePreview(const Record& record, MousePreviewState& state, int steps);
 
 // The eight lighting bytes every device's record holds at bytes 1-8, as copied
 // by "same mode"; they drive the shared preview.

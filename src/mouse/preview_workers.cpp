@@ -63,6 +63,11 @@ Frame MousePreview::step(const Record& record) {
   return stepMousePreview(record, state_);
 }
 
+void MousePreview::skip(const Record& record, int steps) {
+  std::lock_guard lock(mutex_);
+  skipMousePreview(record, state_, steps);
+}
+
 MousePreviewState MousePreview::state() const {
   std::lock_guard lock(mutex_);
   return state_;
@@ -120,8 +125,9 @@ bool MousePreviewWorker::pass(platform::Event& stop) {
   const int steps = batched ? catchUp_.due(std::chrono::steady_clock::now(), pace) : 1;
   if (!batched) catchUp_.restart();
   const Record record = live_.snapshot(DeviceKind::mouse);
-  Frame frame;
-  for (int i = 0; i < steps; ++i) frame = preview_.step(record);
+  // Only the last of the steps due is shown; the others move the state on.
+  preview_.skip(record, steps - 1);
+  Frame frame = preview_.step(record);
   if (frame.empty()) {
     // A mode the preview cannot draw: nothing changes until the record does.
     last_.clear();

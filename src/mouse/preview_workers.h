@@ -85,6 +85,8 @@ class MousePreview {
   void setTrigger(std::size_t cell);
   // One step of stepMousePreview.
   Frame step(const Record& record);
+  // The state `steps` steps on, without their frames.
+  void skip(const Record& record, int steps);
   MousePreviewState state() const;
 
  private:

@@ -242,6 +242,26 @@ TEST(MousePreview, AnUnknownModeDrawsNothingAndKeepsTheState) {
   EXPECT_EQ(stepMousePreview(lighting(3, 99, 1, false), state).front().alpha, 255);
 }
 
+// Skipping n steps and stepping once shows what n + 1 steps show, in every
+// mouse mode and direction, one colour or the wheel, past a whole turn.
+TEST(MousePreview, SkippedStepsLeaveTheStateThatSteppingLeaves) {
+  for (int mode = 0; mode <= 6; ++mode)
+    for (const bool multi : {false, true})
+      for (const int direction : {0, 1})
+        for (const int n : {1, 7, 300}) {
+          const Record record = lighting(mode, 14, direction, multi);
+          MousePreviewState stepped;
+          stepped.triggers[3] = 1;  // the pulses have something to fire
+          stepMousePreview(record, stepped);
+          MousePreviewState skipped = stepped;
+          for (int i = 0; i < n; ++i) stepMousePreview(record, stepped);
+          skipMousePreview(record, skipped, n);
+          for (int frame = 0; frame < 3; ++frame)
+            ASSERT_EQ(stepMousePreview(record, skipped), stepMousePreview(record, stepped))
+                << "mode " << mode << " multi " << multi << " direction " << direction << " n " << n;
+        }
+}
+
 constexpr std::array<bool, 3> kOnly(DeviceKind kind) {
   std::array<bool, 3> synced{};
   synced[static_cast<std::size_t>(kind)] = true;
