@@ -270,6 +270,8 @@ QImage tinted(const QImage& scaled, const Underlay& under, QColor tint, unsigned
     const auto at = [stride](const uchar* bits, const Underlay::Span& span) {
       return reinterpret_cast<const QRgb*>(bits + span.row * stride) + span.left;
     };
+    const uchar* inBits = scaled.constBits();
+    const uchar* throughBits = under.through.constBits();
     uchar* outBits = out.bits();
     for (const Underlay::Span& span : under.spans) {
       auto* row = reinterpret_cast<QRgb*>(outBits + span.row * stride) + span.left;
@@ -277,9 +279,9 @@ QImage tinted(const QImage& scaled, const Underlay& under, QColor tint, unsigned
         std::fill_n(row, span.length, span.kind == Kind::opaque ? byAlpha[255] : 0u);
         continue;
       }
-      const QRgb* in = at(scaled.constBits(), span);
+      const QRgb* in = at(inBits, span);
       if (overImage) {
-        const QRgb* through = at(under.through.constBits(), span);
+        const QRgb* through = at(throughBits, span);
         for (int x = 0; x < span.length; ++x) row[x] = byAlpha[qAlpha(in[x])] + through[x];
       } else {
         for (int x = 0; x < span.length; ++x) row[x] = byAlpha[qAlpha(in[x])];
