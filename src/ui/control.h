@@ -175,7 +175,7 @@ class Control {
 
   void paintBackground(Painter& painter);
   // The image for the current state (hot, pushed, selected, disabled); "" for none.
-  virtual std::string stateImage() const { return {}; }
+  virtual const std::string& stateImage() const;
   void paintImage(Painter& painter, const std::string& description);
   void paintTint(Painter& painter);
   bool tints() const { return isChangerColor_ && changerAlpha_ != 0; }
@@ -255,7 +255,7 @@ class Button : public Control {
 
  protected:
   explicit Button(detail::Kind kind);
-  std::string stateImage() const override;
+  const std::string& stateImage() const override;
 
  private:
   friend struct detail::Peer;
@@ -278,7 +278,7 @@ class Option : public Button {
   void setSelectedImage(std::string d);
 
  protected:
-  std::string stateImage() const override;
+  const std::string& stateImage() const override;
 
  private:
   friend struct detail::Peer;

@@ -222,7 +222,7 @@ void Control::invalidate() {
 
 void Control::paint(Painter& painter) {
   if (alphaOf(bkColor_) != 0) painter.fillRect(rect(), bkColor_);
-  const std::string state = stateImage();
+  const std::string& state = stateImage();
   if (!state.empty()) paintImage(painter, bkImage_);
   // The tint covers the topmost image; the two are drawn in one go.
   const std::string& top = state.empty() ? bkImage_ : state;
@@ -244,6 +244,11 @@ void Control::raise(std::string_view type, std::uintptr_t wParam, std::intptr_t 
   window_->notify(Notification{std::string(type), this, wParam, lParam});
 }
 
+const std::string& Control::stateImage() const {
+  static const std::string none;
+  return none;
+}
+
 bool Control::hasOwnLook() const {
   return alphaOf(bkColor_) != 0 || !bkImage_.empty() || !stateImage().empty() ||
          tints() || !text().empty();
@@ -260,7 +265,7 @@ void Control::paintImage(Painter& painter, const std::string& description) {
 
 void Control::paintTint(Painter& painter) {
   if (!tints()) return;
-  const std::string state = stateImage();
+  const std::string& state = stateImage();
   const std::string& image = state.empty() ? bkImage_ : state;
   if (image.empty() || !painter.drawTintedImage(image, rect(), changerColor_, changerAlpha_))
     paintTintFill(painter);
@@ -339,7 +344,7 @@ void Button::activate() {
   if (isEnabled()) raise(notify::kClick);
 }
 
-std::string Button::stateImage() const {
+const std::string& Button::stateImage() const {
   if (!isEnabled() && !disabledImage_.empty()) return disabledImage_;
   if (isPushed() && !pushedImage_.empty()) return pushedImage_;
   if ((isHot() || isPushed()) && !hotImage_.empty()) return hotImage_;
@@ -360,7 +365,7 @@ void Option::setSelectedImage(std::string d) {
   invalidate();
 }
 
-std::string Option::stateImage() const {
+const std::string& Option::stateImage() const {
   if (selected_ && !selectedImage_.empty() && isEnabled()) return selectedImage_;
   return Button::stateImage();
 }
