@@ -127,6 +127,46 @@ TEST(Render, ImageAndTintInOneGoMatchTheTwoSteps) {
   }
 }
 
+// A light's image follows its description, also when the text changed in
+// place to another of the same length, and follows the files once the skin's
+// images are reloaded.
+TEST(Render, ImagesFollowTheirDescriptionAndTheirFiles) {
+  application();
+  class Light : public Control {
+   public:
+    void paint(Painter& p) override {
+      p.fillRect(rect(), 0xFFFFFFFF);
+      p.drawImageTintedOver(description, rect(), 0xFF0000FF, 128);
+    }
+    std::string description;
+  } light;
+  const std::string half = halfImage();
+  const std::string wholeRed = "file='" + half + "' source='0,0,10,20'";
+  const std::string redEdge = "file='" + half + "' source='9,0,19,20'";
+  ASSERT_EQ(wholeRed.size(), redEdge.size());
+  light.description = wholeRed;
+  const char* where = light.description.data();
+  EXPECT_GT(redOf(renderToImage(light, 20, 20).at(15, 10)), 100);  // red under the tint
+  light.description = redEdge;  // copied into the same characters
+  ASSERT_EQ(light.description.data(), where);
+  EXPECT_EQ(renderToImage(light, 20, 20).at(15, 10), 0xFFFFFFFFu);  // clear there
+
+  const std::string path = ::testing::TempDir() + "solid.png";
+  const auto saveSolid = [&](QRgb colour) {
+    QImage image(20, 20, QImage::Format_ARGB32);
+    image.fill(colour);
+    ASSERT_TRUE(image.save(QString::fromStdString(path)));
+  };
+  saveSolid(0xFFFF0000);
+  light.description = "file='" + path + "'";
+  EXPECT_GT(redOf(renderToImage(light, 20, 20).at(10, 10)), 100);
+  saveSolid(0xFF00FF00);
+  clearImageCache();
+  const Color reloaded = renderToImage(light, 20, 20).at(10, 10);
+  EXPECT_LT(redOf(reloaded), 10);
+  EXPECT_GT(greenOf(reloaded), 100);
+}
+
 // Clips nest as their intersection and each pop brings back the one before,
 // whether the painter started without a clip or with one of its caller's.
 TEST(Render, NestedClipsIntersectAndComeBack) {

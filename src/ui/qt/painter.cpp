@@ -145,15 +145,26 @@ std::unordered_map<ScaledKey, QImage, ScaledKeyHash>& scaledCache() {
   return cache;
 }
 
+// Counts the times the scaled images were emptied: what points at one holds
+// while the count is the one it was made at (never 0).
+std::uint32_t& scaledGeneration() {
+  static std::uint32_t generation = 1;
+  return generation;
+}
+
+// Empties the scaled images and what is made from them.
+void dropScaled() {
+  scaledCache().clear();
+  tintedCache().clear();  // its layers are keyed by the scaled images
+  underlayCache().clear();
+  ++scaledGeneration();
+}
+
 const QImage& scaledImage(const QImage& image, const QRect& source, const QSize& size) {
   auto& cache = scaledCache();
   const ScaledKey key{&image, source, size};
   if (auto it = cache.find(key); it != cache.end()) return it->second;
-  if (cache.size() >= kScaledCacheLimit) {
-    cache.clear();
-    tintedCache().clear();  // its layers are keyed by the scaled images
-    underlayCache().clear();
-  }
+  if (cache.size() >= kScaledCacheLimit) dropScaled();
   QImage scaled = image.copy(source).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                       .convertToFormat(QImage::Format_ARGB32_Premultiplied);
   return cache.emplace(key, std::move(scaled)).first->second;
@@ -234,6 +245,73 @@ const Drawable& drawable(std::string_view description, double ratio) {
     }
   }
   return cache.emplace(std::string(description), d).first->second;
+}
+
+// The destination's size in device pixels.
+QSize deviceSize(const Rect& dest, double ratio) {
+  return {std::max(1, static_cast<int>(std::lround(dest.width() * ratio))),
+          std::max(1, static_cast<int>(std::lround(dest.height() * ratio)))};
+}
+
+// The scaled image a description is drawn with into a size, and its fade.
+struct ScaledLook {
+  const QImage* image = nullptr;  // none when the description or its file is bad
+  int fade = 255;
+};
+
+// Memo slots in front of the description and scaled-image look-ups. A light
+// repaints with the same description frame after frame (only its tint
+// changes), and each full look-up hashes the description and walks two
+// tables whose nodes are cold again by the next frame. A slot is picked by
+// where the description's text lives and holds the text itself, so a text
+// changed in place, or two descriptions sharing a slot, cost a full look-up
+// and nothing else. A slot holds while the scaled images are kept.
+constexpr std::size_t kMemoSlotBits = 9;
+constexpr std::size_t kMemoText = 94;  // longer descriptions are looked up in full
+
+struct MemoSlot {
+  std::array<char, kMemoText> text{};
+  std::uint8_t length = 0;
+  bool hiRes = false;
+  QSize size;
+  ScaledLook look;
+  std::uint32_t generation = 0;  // 0: empty
+};
+
+using MemoSlots = std::array<MemoSlot, std::size_t{1} << kMemoSlotBits>;
+
+MemoSlots& memoSlots() {
+  static MemoSlots memo;
+  return memo;
+}
+
+MemoSlot* memoSlotFor(std::string_view description) {
+  if (description.size() > kMemoText) return nullptr;
+  const auto where = reinterpret_cast<std::uintptr_t>(description.data());
+  const auto index = static_cast<std::uint64_t>(where) * 0x9E3779B97F4A7C15u >> (64 - kMemoSlotBits);
+  return &memoSlots()[index];
+}
+
+ScaledLook scaledFor(std::string_view description, const Rect& dest, double ratio) {
+  const bool hiRes = ratio > 1.0;
+  const QSize size = deviceSize(dest, ratio);
+  MemoSlot* slot = memoSlotFor(description);
+  if (slot && slot->generation == scaledGeneration() && slot->hiRes == hiRes &&
+      slot->size == size && slot->length == description.size() &&
+      std::equal(description.begin(), description.end(), slot->text.begin()))
+    return slot->look;
+  const Drawable& d = drawable(description, ratio);
+  if (!d.image) return {};
+  const ScaledLook look{&scaledImage(*d.image, d.source, size), d.fade};
+  if (slot) {
+    std::copy(description.begin(), description.end(), slot->text.begin());
+    slot->length = static_cast<std::uint8_t>(description.size());
+    slot->hiRes = hiRes;
+    slot->size = size;
+    slot->look = look;
+    slot->generation = scaledGeneration();
+  }
+  return look;
 }
 
 // The tinted layer of `scaled`, or with `overImage` that layer drawn over the
@@ -338,12 +416,6 @@ const QImage& tintedLayer(const QImage& scaled, QColor tint, int alpha, bool ove
   return cache.layers.emplace(key, std::move(layer)).first->second;
 }
 
-// The destination's size in device pixels.
-QSize deviceSize(const Rect& dest, double ratio) {
-  return {std::max(1, static_cast<int>(std::lround(dest.width() * ratio))),
-          std::max(1, static_cast<int>(std::lround(dest.height() * ratio)))};
-}
-
 QRectF qrectf(const Rect& r) {
   return QRectF(r.left, r.top, r.width(), r.height());
 }
@@ -377,9 +449,7 @@ const QImage* skinImage(const std::string& file) {
 void clearImageCache() {
   lookChanged(nullptr);
   for (auto& byScale : drawableCache()) byScale.clear();
-  tintedCache().clear();
-  underlayCache().clear();
-  scaledCache().clear();
+  dropScaled();
   imageCache().clear();
 }
 
@@ -475,17 +545,16 @@ void QtPainter::drawText(const Rect& r, std::string_view utf8, const TextStyle& 
 
 bool QtPainter::drawImage(std::string_view description, const Rect& dest) {
   const double ratio = deviceRatio(p_);
-  const Drawable& d = drawable(description, ratio);
-  if (!d.image) return false;
-  if (dest.empty()) return true;
-  const QImage& scaled = scaledImage(*d.image, d.source, deviceSize(dest, ratio));
-  if (d.fade >= 255) {
-    p_.drawImage(qrectf(dest), scaled);
+  if (dest.empty()) return drawable(description, ratio).image != nullptr;
+  const ScaledLook look = scaledFor(description, dest, ratio);
+  if (!look.image) return false;
+  if (look.fade >= 255) {
+    p_.drawImage(qrectf(dest), *look.image);
     return true;
   }
   p_.save();
-  p_.setOpacity(d.fade / 255.0);
-  p_.drawImage(qrectf(dest), scaled);
+  p_.setOpacity(look.fade / 255.0);
+  p_.drawImage(qrectf(dest), *look.image);
   p_.restore();
   return true;
 }
@@ -503,15 +572,13 @@ bool QtPainter::drawImageTintedOver(std::string_view description, const Rect& de
 bool QtPainter::drawTinted(std::string_view description, const Rect& dest, Color color, int alpha,
                            bool overImage) {
   if (dest.empty()) return false;
-  const double ratio = deviceRatio(p_);
-  const Drawable& d = drawable(description, ratio);
-  if (!d.image) return false;
-  if (overImage && d.fade < 255) {  // a faded image under its tint is drawn by itself
+  const ScaledLook look = scaledFor(description, dest, deviceRatio(p_));
+  if (!look.image) return false;
+  if (overImage && look.fade < 255) {  // a faded image under its tint is drawn by itself
     drawImage(description, dest);
     overImage = false;
   }
-  const QImage& scaled = scaledImage(*d.image, d.source, deviceSize(dest, ratio));
-  p_.drawImage(qrectf(dest), tintedLayer(scaled, qcolor(color | 0xFF000000u), alpha, overImage));
+  p_.drawImage(qrectf(dest), tintedLayer(*look.image, qcolor(color | 0xFF000000u), alpha, overImage));
   return true;
 }
 
