@@ -37,6 +37,7 @@
 #include "app/feature_pages.h"
 #include "app/main_wnd.h"
 #include "device/hid_sim.h"
+#include "mouse/lighting_tables.h"
 #include "mouse/mouse_settings_record.h"
 #include "platform/event.h"
 #include "platform/folders.h"
@@ -349,7 +350,23 @@ void BM_PacingFloor(benchmark::State& state) {
 // The cost of painting one preview frame, apart from any pacing: every light
 // of the picture in front takes a new colour and the window repaints, frame
 // after frame as fast as it goes (CPU time per frame of the UI thread).
-void paintFrames(benchmark::State& state, Shown shown) {
+// A light's colour in a frame.
+using FrameColours = ui::Color (*)(uint32_t frame, uint32_t light);
+
+// A new colour for every light in every frame: no tinted layer repeats.
+ui::Color freshColour(uint32_t frame, uint32_t light) {
+  return 0xFF000000u | ((frame * 0x030507u + light * 0x0B0D11u) & 0xFFFFFFu);
+}
+
+// Hues of the wheel as the keyboard's mode 4 shows them at speed 0: 33 steps
+// between neighbouring keys and about two steps a frame, so the layers
+// repeat as they do in the running program.
+ui::Color wheelColour(uint32_t frame, uint32_t light) {
+  const mouse::Rgb& c = mouse::HueWheel[(frame * 2 + light * 33) % mouse::HueWheel.size()];
+  return 0xFF000000u | ui::Color{c.red} << 16 | ui::Color{c.green} << 8 | ui::Color{c.blue};
+}
+
+void paintFrames(benchmark::State& state, Shown shown, FrameColours colourOf = freshColour) {
   application();
   Program program(make(shown));
   if (!program.shownWithEveryDevice()) {
@@ -370,7 +387,7 @@ void paintFrames(benchmark::State& state, Shown shown) {
     {
       const ui::RepaintBatch batch;  // as a preview frame is applied
       for (std::size_t i = 0; i < lights.size(); ++i)
-        lights[i]->setChangerColor(0xFF000000u | ((frame * 0x030507u + static_cast<uint32_t>(i) * 0x0B0D11u) & 0xFFFFFFu));
+        lights[i]->setChangerColor(colourOf(frame, static_cast<uint32_t>(i)));
     }
     application().processEvents();
   }
@@ -380,6 +397,9 @@ void paintFrames(benchmark::State& state, Shown shown) {
 void BM_PaintFrameMouse(benchmark::State& s) { paintFrames(s, Shown::mouseLighting); }
 void BM_PaintFramePad(benchmark::State& s) { paintFrames(s, Shown::padLighting); }
 void BM_PaintFrameKeyboard(benchmark::State& s) { paintFrames(s, Shown::keyboardLighting); }
+void BM_PaintFrameKeyboardWheel(benchmark::State& s) {
+  paintFrames(s, Shown::keyboardLighting, wheelColour);
+}
 
 void BM_Hidden(benchmark::State& s) { runCase(s, make(Shown::hidden)); }
 void BM_Minimised(benchmark::State& s) { runCase(s, make(Shown::minimised)); }
@@ -438,6 +458,7 @@ PROGRAM_CASE(BM_SameModeSpectrumSpeed0KeyboardInFront);
 BENCHMARK(BM_PaintFrameMouse)->Unit(benchmark::kMicrosecond)->MinTime(3);
 BENCHMARK(BM_PaintFramePad)->Unit(benchmark::kMicrosecond)->MinTime(3);
 BENCHMARK(BM_PaintFrameKeyboard)->Unit(benchmark::kMicrosecond)->MinTime(3);
+BENCHMARK(BM_PaintFrameKeyboardWheel)->Unit(benchmark::kMicrosecond)->MinTime(3);
 
 }  // namespace
 }  // namespace varnacle::app
