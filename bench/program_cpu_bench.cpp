@@ -37,8 +37,8 @@
 #include "app/feature_pages.h"
 #include "app/main_wnd.h"
 #include "device/hid_sim.h"
-#include "mouse/lighting_tables.h"
 #include "mouse/mouse_settings_record.h"
+#include "mouse/preview_steps.h"
 #include "platform/event.h"
 #include "platform/folders.h"
 #include "sim/virtual_device.h"
@@ -347,9 +347,6 @@ void BM_PacingFloor(benchmark::State& state) {
   }
 }
 
-// The cost of painting one preview frame, apart from any pacing: every light
-// of the picture in front takes a new colour and the window repaints, frame
-// after frame as fast as it goes (CPU time per frame of the UI thread).
 // A light's colour in a frame.
 using FrameColours = ui::Color (*)(uint32_t frame, uint32_t light);
 
@@ -362,10 +359,13 @@ ui::Color freshColour(uint32_t frame, uint32_t light) {
 // between neighbouring keys and about two steps a frame, so the layers
 // repeat as they do in the running program.
 ui::Color wheelColour(uint32_t frame, uint32_t light) {
-  const mouse::Rgb& c = mouse::HueWheel[(frame * 2 + light * 33) % mouse::HueWheel.size()];
-  return 0xFF000000u | ui::Color{c.red} << 16 | ui::Color{c.green} << 8 | ui::Color{c.blue};
+  return mouse::tintToArgb(
+      mouse::packTint(mouse::HueWheel[(frame * 2 + light * 33) % mouse::HueWheel.size()]));
 }
 
+// The cost of painting one preview frame, apart from any pacing: every light
+// of the picture in front takes a new colour and the window repaints, frame
+// after frame as fast as it goes (CPU time per frame of the UI thread).
 void paintFrames(benchmark::State& state, Shown shown, FrameColours colourOf = freshColour) {
   application();
   Program program(make(shown));
